@@ -1,0 +1,100 @@
+#include "sim/pty_host.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+
+#include "sim/pty_rate.h"
+
+namespace sim {
+
+namespace {
+uint32_t NowMs() {
+  return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                   std::chrono::steady_clock::now().time_since_epoch())
+                                   .count());
+}
+}  // namespace
+
+PtyHost::PtyHost(EncoderConfig config, uint32_t listenBaud)
+    : engine_(std::move(config)), listenBaud_(listenBaud) {}
+
+PtyHost::~PtyHost() { Stop(); }
+
+bool PtyHost::Start(std::string* error) {
+  char name[256] = {};
+  if (::openpty(&master_, &slave_, name, nullptr, nullptr) != 0) {
+    if (error) *error = std::string("openpty: ") + std::strerror(errno);
+    return false;
+  }
+  // Raw at once: a cooked line would echo the tool's requests and mangle binary replies.
+  struct termios tio {};
+  ::tcgetattr(slave_, &tio);
+  ::cfmakeraw(&tio);
+  ::tcsetattr(slave_, TCSANOW, &tio);
+  ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
+  slavePath_ = name;
+  stop_ = false;
+  thread_ = std::thread([this] { Run(); });
+  return true;
+}
+
+void PtyHost::Stop() {
+  stop_ = true;
+  if (thread_.joinable()) thread_.join();
+  // The slave stays open until here, so the master never sees a hang-up while the tool is away.
+  if (slave_ >= 0) ::close(slave_);
+  if (master_ >= 0) ::close(master_);
+  slave_ = master_ = -1;
+}
+
+std::vector<ReceivedFrame> PtyHost::Frames() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return engine_.Frames();
+}
+
+std::vector<uint32_t> PtyHost::RatesSeen() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return ratesSeen_;
+}
+
+void PtyHost::Run() {
+  while (!stop_) {
+    pollfd pfd{master_, POLLIN, 0};
+    if (::poll(&pfd, 1, 20) <= 0 || !(pfd.revents & POLLIN)) continue;
+    unsigned char buffer[256];
+    const ssize_t got = ::read(master_, buffer, sizeof buffer);
+    if (got <= 0) continue;
+    PtyLine line;
+    const bool known = ReadPtyLine(master_, line);
+    ByteString reply;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      if (known && (ratesSeen_.empty() || ratesSeen_.back() != line.baud))
+        ratesSeen_.push_back(line.baud);
+      if (!known || line.baud != listenBaud_ || !line.eightNone1) continue;
+      for (ssize_t i = 0; i < got; ++i) reply += engine_.Receive(buffer[i], NowMs());
+    }
+    size_t sent = 0;
+    while (sent < reply.size() && !stop_) {
+      const ssize_t n = ::write(master_, reply.data() + sent, reply.size() - sent);
+      if (n > 0) {
+        sent += static_cast<size_t>(n);
+      } else if (errno == EAGAIN) {
+        pollfd out{master_, POLLOUT, 0};
+        ::poll(&out, 1, 20);
+      } else {
+        break;
+      }
+    }
+  }
+}
+
+}  // namespace sim

@@ -1,0 +1,14 @@
+// The program: title, main window, event loop.
+#include <QApplication>
+
+#include "platform/application.h"
+#include "ui/main.h"
+
+int main(int argc, char* argv[]) {
+  QApplication qt(argc, argv);
+  platform::Application.Initialize();
+  platform::Application.SetTitle("Tovra-2 Asnychronous Serial (UART) Demo");
+  TMainForm form;
+  form.show();
+  return platform::Application.Run();
+}

@@ -1,0 +1,88 @@
+#include "platform/application.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QMessageBox>
+#include <QTimer>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "platform/clock.h"
+#include "platform/dialogs.h"
+
+namespace platform {
+
+TApplication Application;
+
+namespace {
+// Local loops of DispatchFor in progress, innermost last: Terminate ends them all.
+std::vector<QEventLoop*> g_waits;
+MessageDlgHandler g_messageHandler;
+}  // namespace
+
+void TApplication::SetTitle(const std::string& title) {
+  title_ = title;
+  QApplication::setApplicationDisplayName(QString());
+  QApplication::setApplicationName(QString::fromStdString(title));
+}
+
+int TApplication::Run() {
+  if (terminated_) return 0;
+  return QApplication::exec();
+}
+
+void TApplication::ProcessMessages() {
+  QCoreApplication::processEvents(QEventLoop::AllEvents);
+  if (VirtualClock* clock = ActiveVirtualClock()) clock->FireDue();
+}
+
+void TApplication::DispatchFor(uint32_t ms) {
+  if (terminated_) return;
+  if (VirtualClock* clock = ActiveVirtualClock()) {
+    // Time moves only as far as the next timer or the end of the wait.
+    const int64_t next = clock->NextDueIn();
+    const uint32_t step = (next >= 0 && next < ms) ? static_cast<uint32_t>(next) : ms;
+    clock->Advance(step);
+    ProcessMessages();
+    return;
+  }
+  QEventLoop loop;
+  QTimer timer;
+  timer.setTimerType(Qt::PreciseTimer);
+  timer.setSingleShot(true);
+  QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+  timer.start(static_cast<int>(ms));
+  g_waits.push_back(&loop);
+  loop.exec();
+  g_waits.pop_back();
+}
+
+void TApplication::Terminate() {
+  terminated_ = true;
+  for (QEventLoop* loop : g_waits) loop->quit();
+  QCoreApplication::quit();
+}
+
+int MessageDlg(const std::string& text, TMsgDlgType type, unsigned /*buttons*/,
+               int /*helpContext*/) {
+  if (g_messageHandler) return g_messageHandler(text, type);
+  if (ActiveVirtualClock()) {
+    // A modal box under a virtual clock would wait for ever: a test forgot its recorder.
+    std::fprintf(stderr, "MessageDlg(\"%s\") without a recorder under a virtual clock\n",
+                 text.c_str());
+    std::abort();
+  }
+  QMessageBox box(type == mtError     ? QMessageBox::Critical
+                  : type == mtWarning ? QMessageBox::Warning
+                                      : QMessageBox::Information,
+                  type == mtError ? QStringLiteral("Error") : QStringLiteral("Warning"),
+                  QString::fromStdString(text), QMessageBox::Ok);
+  box.exec();
+  return mrOk;
+}
+
+void SetMessageDlgHandler(MessageDlgHandler handler) { g_messageHandler = std::move(handler); }
+
+}  // namespace platform

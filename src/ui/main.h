@@ -1,0 +1,120 @@
+// The main window: every control and the encoder state all handlers share.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/comm.h"
+#include "platform/forms.h"
+#include "protocol/bytes.h"
+
+using platform::TObject;
+
+class TMainForm : public platform::TForm {
+ public:
+  TMainForm();
+  ~TMainForm() override;
+
+  // --- Controls: left column.
+  platform::TListBox* listCom;
+  platform::TRadioGroup* rgBaudrate;
+  platform::TSpinEdit* seDelay;
+  platform::TPanel* pnlComm;
+  platform::TLabel* lblHeader;
+  platform::TLabel* lblFW_verzija;
+  platform::TLabel* lblSerijska_prebrana;
+  platform::TLabel* lblIdent_prebran;
+  platform::TLabel* lblResolucija;
+  platform::TCheckBox* cbBeriEnkoder;
+  platform::TLabel* lblRxBuffer1;
+  platform::TLabel* lblRxBuffer2;
+
+  // Centre: position panels, dial, measurements, status group.
+  platform::TPanel* pnlAbsPosMT;
+  platform::TPanel* pnlAbsPosCnt;
+  platform::TPanel* pnlAbsPosDeg;
+  platform::TPaintBox* PaintBoxKot;
+  platform::TLabel* lblSpeed;
+  platform::TLabel* lblTempAsic_C;
+  platform::TLabel* lblSignalLevel;
+  platform::TLabel* lblTovraairGap;
+  platform::TGroupBox* gbEncoderStatus;
+  platform::TPanel* pnlAError;
+  platform::TPanel* pnlAWarning;
+  platform::TPanel* pnlAsicReset;
+  platform::TPanel* pnlNoOffsetTable;
+  platform::TPanel* pnlSyncErr;
+  platform::TPanel* pnlInvalidPNcode;
+  platform::TPanel* pnlClipADC;
+  platform::TPanel* pnlSkokPozicije;
+  platform::TPanel* pnlAmplitudaHi;
+  platform::TPanel* pnlTemperaturaAsic;
+  platform::TPanel* pnlAmplitudaWarn;
+  platform::TPanel* pnlVref_out_of_range;
+  platform::TPanel* pnlAmplitudaErr;
+  platform::TPanel* pnlMultiturnErr;
+
+  // Right: command buttons and self-calibration.
+  platform::TButton* btnMTzero;
+  platform::TButton* btnSTzero;
+  platform::TButton* btnStartSelfCal;
+  platform::TButton* btnResetFactory;
+  platform::TProgressBar* progBarCal;
+  platform::TGroupBox* GroupBox4;
+  platform::TPanel* pnlAselfCalFinished;
+  platform::TPanel* pnlAselfCalTimeout;
+  platform::TPanel* pnlAselfCalOutOfRange;
+  platform::TPanel* pnlAselfCalParamOutOfRange;
+  platform::TPanel* pnlAselfCalNoCorrection;
+  platform::TPanel* pnlASelfCalUserErrMap;
+  platform::TPanel* pnlAselfCalSucessfull;
+  platform::TStaticText* lblAselfCalResult;
+
+  // Timers.
+  platform::TTimer* InitTimer;
+  platform::TTimer* TimerBeriEnkoder;
+
+  // --- Handlers.
+  void cbBeriEnkoderClick(TObject* Sender);
+
+  // Closes the port and puts the connection displays back to "not connected".
+  void CloseComPort();
+
+ private:
+  // Tests reach the private part of the encoder state through this.
+  friend struct TMainFormAccess;
+
+  // --- Encoder state, in this order; the first three are private.
+  ByteString RxBuffer;
+  uint8_t TrenutniUkazIdx = 0;
+  uint8_t BufDisp = 0;
+
+ public:
+  platform::THandle ComID = platform::INVALID_HANDLE_VALUE;
+  ByteString ver_header;
+  ByteString prebrana_serijska;
+  ByteString prebran_ident;
+  uint8_t resolucija_bitov = 0;
+  int32_t Enkoder_CPR = 0;
+  uint8_t Multiturn = 0;
+  uint32_t Singleturn_maska = 0;
+  int64_t MTST_value = 0;
+  int32_t ST_value = 0;
+  int16_t MT_value = 0;
+  bool Encoder_Error = false;
+  float kot = 0.0f;
+  uint8_t Firmware_Verzija_Jedra_Major = 0;
+  uint8_t Firmware_Verzija_Jedra_Minor = 0;
+  uint8_t Firmware_Verzija_Protokola = 0;
+  uint32_t Firmware_Verzija_Jedra_Revision = 0;
+  int32_t SelfCalTimeout = 0;
+  int32_t EncDolzinaKode = 0;
+  float PremerKodeRinga = 0.0f;
+  float AirGapK = 0.0f;
+  float AirGapN = 0.0f;
+
+ private:
+  void CreateControls();
+};
+
+// The one main window; set while it exists.
+extern TMainForm* MainForm;

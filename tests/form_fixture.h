@@ -1,0 +1,67 @@
+// A real main window on in-memory ports and the virtual clock, with message boxes recorded.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/application.h"
+#include "platform/clock.h"
+#include "platform/dialogs.h"
+#include "sim/memory_port.h"
+#include "ui/main.h"
+
+// The private part of the encoder state.
+struct TMainFormAccess {
+  static ByteString& RxBuffer(TMainForm& f) { return f.RxBuffer; }
+  static uint8_t& TrenutniUkazIdx(TMainForm& f) { return f.TrenutniUkazIdx; }
+  static uint8_t& BufDisp(TMainForm& f) { return f.BufDisp; }
+};
+
+struct ShownMessage {
+  std::string text;
+  platform::TMsgDlgType type;
+  bool operator==(const ShownMessage&) const = default;
+};
+
+class FormTest : public ::testing::Test {
+ protected:
+  explicit FormTest(uint32_t clockStart = 100000) : clock(clockStart) {}
+
+  void SetUp() override {
+    platform::Application.Reset();
+    platform::SetMessageDlgHandler([this](const std::string& text, platform::TMsgDlgType type) {
+      messages.push_back({text, type});
+      return platform::mrOk;
+    });
+    form = std::make_unique<TMainForm>();
+  }
+
+  void TearDown() override {
+    form.reset();
+    platform::SetMessageDlgHandler(nullptr);
+  }
+
+  // Opens `path` at `baud`, 8N1, as detection leaves a found port.
+  void OpenPort(const std::string& path, uint32_t baud = 115200) {
+    form->ComID = platform::CreateFileW(path);
+    ASSERT_NE(form->ComID, platform::INVALID_HANDLE_VALUE);
+    platform::DCB dcb;
+    platform::GetCommState(form->ComID, dcb);
+    dcb.BaudRate = baud;
+    dcb.ByteSize = 8;
+    dcb.Parity = platform::NOPARITY;
+    dcb.StopBits = platform::ONESTOPBIT;
+    platform::SetCommState(form->ComID, dcb);
+  }
+
+  ByteString& RxBuffer() { return TMainFormAccess::RxBuffer(*form); }
+  uint8_t& TrenutniUkazIdx() { return TMainFormAccess::TrenutniUkazIdx(*form); }
+
+  platform::VirtualClock clock;
+  sim::MemoryBackend comm;
+  std::vector<ShownMessage> messages;
+  std::unique_ptr<TMainForm> form;
+};
