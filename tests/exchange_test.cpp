@@ -27,6 +27,8 @@ struct ExchangeCase {
   bool portStaysOpen;
 };
 
+void PrintTo(const ExchangeCase& c, std::ostream* os) { *os << c.name; }
+
 const ByteString kKept = "kept";
 
 // Reply to "v" from the default engine.
