@@ -97,8 +97,8 @@ ByteString Engine::Shape(ByteString reply) {
     }
   }
   if (config_.shortBy > 0)
-    reply.resize(reply.size() > static_cast<size_t>(config_.shortBy) ? reply.size() - config_.shortBy
-                                                                     : 0);
+    reply.resize(
+        reply.size() > static_cast<size_t>(config_.shortBy) ? reply.size() - config_.shortBy : 0);
   for (int i = 0; i < config_.extraBytes; ++i) reply.push_back(static_cast<char>(0xEE));
   return reply;
 }
@@ -181,8 +181,8 @@ ByteString Engine::Receive(uint8_t byte, uint32_t nowMs) {
     pending_.push_back(static_cast<char>(byte));
     const char command = pending_[4];
     const size_t length = (command == 'M' || command == 'Z') ? 9 : 5;
-    const bool known = command == 'M' || command == 'Z' || command == 'r' || command == 'c' ||
-                       command == 'A';
+    const bool known =
+        command == 'M' || command == 'Z' || command == 'r' || command == 'c' || command == 'A';
     if (!known) {
       pending_.clear();
       return {};

@@ -7,14 +7,22 @@ namespace sim {
 using platform::THandle;
 
 namespace {
-uint32_t Now() { return platform::GetTickCount(); }
+uint32_t Now() {
+  return platform::GetTickCount();
+}
 // Whether `at` has come, on the wrapping counter.
-bool Arrived(uint32_t at, uint32_t now) { return static_cast<int32_t>(now - at) >= 0; }
+bool Arrived(uint32_t at, uint32_t now) {
+  return static_cast<int32_t>(now - at) >= 0;
+}
 }  // namespace
 
-MemoryBackend::MemoryBackend() { platform::SetCommBackend(this); }
+MemoryBackend::MemoryBackend() {
+  platform::SetCommBackend(this);
+}
 
-MemoryBackend::~MemoryBackend() { platform::SetCommBackend(nullptr); }
+MemoryBackend::~MemoryBackend() {
+  platform::SetCommBackend(nullptr);
+}
 
 MemoryDevice& MemoryBackend::AddDevice(const std::string& path, EncoderConfig config,
                                        LinkOptions link) {

@@ -31,13 +31,14 @@ struct PortActivity {
   int purgesTx = 0;
   int purgesRx = 0;
   uint64_t writes = 0;
-  ByteString written;  // bytes the port accepted
+  ByteString written;           // bytes the port accepted
   std::vector<uint32_t> rates;  // every rate set, in order
 };
 
 class MemoryDevice {
  public:
-  MemoryDevice(EncoderConfig config, LinkOptions link) : engine_(std::move(config)), link_(std::move(link)) {}
+  MemoryDevice(EncoderConfig config, LinkOptions link)
+      : engine_(std::move(config)), link_(std::move(link)) {}
   Engine& engine() { return engine_; }
   LinkOptions& link() { return link_; }
   const PortActivity& activity() const { return activity_; }

@@ -26,7 +26,9 @@ uint32_t NowMs() {
 PtyHost::PtyHost(EncoderConfig config, uint32_t listenBaud)
     : engine_(std::move(config)), listenBaud_(listenBaud) {}
 
-PtyHost::~PtyHost() { Stop(); }
+PtyHost::~PtyHost() {
+  Stop();
+}
 
 bool PtyHost::Start(std::string* error) {
   char name[256] = {};

@@ -1,8 +1,8 @@
 // termios2 lives here alone: its header cannot share a translation unit with <termios.h>.
+#include "sim/pty_rate.h"
+
 #include <asm/ioctls.h>
 #include <asm/termbits.h>
-
-#include "sim/pty_rate.h"
 
 extern "C" int ioctl(int fd, unsigned long request, ...);
 

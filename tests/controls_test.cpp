@@ -90,8 +90,8 @@ TEST_F(ControlsTest, SpinEditValueIsTheTypedNumberBoundsApplyOnlyOnLeavingOrStep
     const char* typed;
     int32_t value;
   };
-  for (const Row& r : {Row{"20", 20}, Row{"0", 0}, Row{"abc", 10}, Row{"-5", -5},
-                       Row{"5000", 5000}, Row{"", 10}, Row{"99999999999", 10}}) {
+  for (const Row& r : {Row{"20", 20}, Row{"0", 0}, Row{"abc", 10}, Row{"-5", -5}, Row{"5000", 5000},
+                       Row{"", 10}, Row{"99999999999", 10}}) {
     edit.SetText(r.typed);
     EXPECT_EQ(edit.Value(), r.value) << r.typed;
   }

@@ -66,9 +66,9 @@ TEST(EngineTest, PositionFieldCarriesResolutionErrorBitAndPayloads) {
   sim::Engine engine(config);
 
   const ByteString one = Ask(engine, "1");
-  EXPECT_EQ(ReadSigned(one, 2, 2), -1);                    // multiturn counter
-  EXPECT_EQ(ReadUnsigned(one, 4, 3) >> 6, 65536u);         // a quarter of 2^18, top bits
-  EXPECT_EQ(ReadUnsigned(one, 4, 3) & 0x2, 0x2u);          // valid
+  EXPECT_EQ(ReadSigned(one, 2, 2), -1);             // multiturn counter
+  EXPECT_EQ(ReadUnsigned(one, 4, 3) >> 6, 65536u);  // a quarter of 2^18, top bits
+  EXPECT_EQ(ReadUnsigned(one, 4, 3) & 0x2, 0x2u);   // valid
   EXPECT_EQ(ReadUnsigned(Ask(engine, "d"), 7, 2), 0x8421u);
   EXPECT_EQ(ReadSigned(Ask(engine, "t"), 7, 1), -25);
   EXPECT_EQ(ReadUnsigned(Ask(engine, "a"), 7, 2), 1000u);

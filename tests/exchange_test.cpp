@@ -27,7 +27,9 @@ struct ExchangeCase {
   bool portStaysOpen;
 };
 
-void PrintTo(const ExchangeCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const ExchangeCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 const ByteString kKept = "kept";
 
@@ -234,8 +236,8 @@ TEST_F(CloseComPortTest, ResetsTheConnectionDisplaysAndClosesThePort) {
   EXPECT_EQ(device.activity().closes, 1);
   EXPECT_TRUE(form->rgBaudrate->Enabled());
 
-  for (auto* label : {form->lblSpeed, form->lblSignalLevel, form->lblTovraairGap,
-                      form->lblTempAsic_C})
+  for (auto* label :
+       {form->lblSpeed, form->lblSignalLevel, form->lblTovraairGap, form->lblTempAsic_C})
     EXPECT_EQ(label->Caption(), "- - - - -");
   EXPECT_EQ(form->pnlAbsPosDeg->Caption(), "not connected");
   EXPECT_EQ(form->pnlAbsPosCnt->Caption(), "- - - - -");

@@ -20,7 +20,7 @@ TEST(TablesTest, RequestsAndReplyLengths) {
     char request;
     int single, multi;
   };
-  const Row rows[] = {{1, '1', 4, 6}, {2, '3', 3, 5}, {3, 'd', 6, 8}, {4, 's', 7, 9},
+  const Row rows[] = {{1, '1', 4, 6}, {2, '3', 3, 5}, {3, 'd', 6, 8},  {4, 's', 7, 9},
                       {5, 't', 5, 7}, {6, 'a', 6, 8}, {7, 'v', 42, 42}};
   for (const Row& r : rows) {
     EXPECT_EQ(PollCommand[r.index], r.request) << r.index;
@@ -45,7 +45,8 @@ TEST(TablesTest, ConfigurationFrames) {
 TEST(TablesTest, ZeroOffsetValueGoesMostSignificantByteFirstIntoACopy) {
   const ByteString before = FrameZeroOffset;
   EXPECT_EQ(WithValue(FrameZeroOffset, 70000), UnlockPrefix + Bytes({'Z', 0x00, 0x01, 0x11, 0x70}));
-  EXPECT_EQ(WithValue(FrameZeroOffset, 238066), UnlockPrefix + Bytes({'Z', 0x00, 0x03, 0xA1, 0xF2}));
+  EXPECT_EQ(WithValue(FrameZeroOffset, 238066),
+            UnlockPrefix + Bytes({'Z', 0x00, 0x03, 0xA1, 0xF2}));
   EXPECT_EQ(WithValue(FrameZeroOffset, 0xFFFFFFFFu),
             UnlockPrefix + Bytes({'Z', 0xFF, 0xFF, 0xFF, 0xFF}));
   EXPECT_EQ(FrameZeroOffset, before);
@@ -58,15 +59,15 @@ TEST(FieldsTest, ExtractionAndSignExtension) {
     uint64_t asUnsigned;
   };
   const Row rows[] = {
-      {Bytes({0xFF, 0xFF}), -1, 0xFFFF},                   // multiturn counter
+      {Bytes({0xFF, 0xFF}), -1, 0xFFFF},  // multiturn counter
       {Bytes({0x80, 0x00}), -32768, 0x8000},
       {Bytes({0x7F, 0xFF}), 32767, 0x7FFF},
-      {Bytes({0xFF, 0xFF, 0xFF}), -1, 0xFFFFFF},           // speed
+      {Bytes({0xFF, 0xFF, 0xFF}), -1, 0xFFFFFF},  // speed
       {Bytes({0x80, 0x00, 0x00}), -8388608, 0x800000},
       {Bytes({0x7F, 0xFF, 0xFF}), 8388607, 0x7FFFFF},
       {Bytes({0x01, 0xE2, 0x40}), 123456, 123456},
-      {Bytes({0xE7}), -25, 0xE7},                          // temperature
-      {Bytes({0xFF, 0xF4}), -12, 65524},                   // radial shift / eccentricity
+      {Bytes({0xE7}), -25, 0xE7},         // temperature
+      {Bytes({0xFF, 0xF4}), -12, 65524},  // radial shift / eccentricity
       {Bytes({0xFF, 0xFF, 0x00, 0x00, 0x02}), -16777214, 0xFFFF000002},  // 40-bit position
   };
   for (const Row& r : rows) {

@@ -1,8 +1,9 @@
 // The program: title, main window, event loop.
+#include "ui/main.h"
+
 #include <QApplication>
 
 #include "platform/application.h"
-#include "ui/main.h"
 
 int main(int argc, char* argv[]) {
   QApplication qt(argc, argv);

@@ -83,6 +83,8 @@ int MessageDlg(const std::string& text, TMsgDlgType type, unsigned /*buttons*/,
   return mrOk;
 }
 
-void SetMessageDlgHandler(MessageDlgHandler handler) { g_messageHandler = std::move(handler); }
+void SetMessageDlgHandler(MessageDlgHandler handler) {
+  g_messageHandler = std::move(handler);
+}
 
 }  // namespace platform

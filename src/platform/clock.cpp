@@ -11,7 +11,9 @@ namespace {
 VirtualClock* g_virtual = nullptr;
 
 // Signed distance from `now` to `due` on the wrapping 32-bit counter.
-int64_t Until(uint32_t now, uint32_t due) { return static_cast<int32_t>(due - now); }
+int64_t Until(uint32_t now, uint32_t due) {
+  return static_cast<int32_t>(due - now);
+}
 }  // namespace
 
 uint32_t GetTickCount() {
@@ -29,7 +31,9 @@ void Sleep(uint32_t milliseconds) {
   std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
-VirtualClock::VirtualClock(uint32_t start) : now_(start) { g_virtual = this; }
+VirtualClock::VirtualClock(uint32_t start) : now_(start) {
+  g_virtual = this;
+}
 
 VirtualClock::~VirtualClock() {
   if (g_virtual == this) g_virtual = nullptr;
@@ -41,7 +45,9 @@ VirtualClock::TimerId VirtualClock::Schedule(uint32_t dueIn, std::function<void(
   return id;
 }
 
-void VirtualClock::Cancel(TimerId id) { timers_.erase(id); }
+void VirtualClock::Cancel(TimerId id) {
+  timers_.erase(id);
+}
 
 void VirtualClock::FireDue() {
   std::vector<std::pair<int64_t, TimerId>> due;
@@ -68,6 +74,8 @@ int64_t VirtualClock::NextDueIn() const {
   return best;
 }
 
-VirtualClock* ActiveVirtualClock() { return g_virtual; }
+VirtualClock* ActiveVirtualClock() {
+  return g_virtual;
+}
 
 }  // namespace platform

@@ -13,17 +13,29 @@ CommBackend& Serial() {
 }
 }  // namespace
 
-CommBackend& ActiveComm() { return g_installed ? *g_installed : Serial(); }
+CommBackend& ActiveComm() {
+  return g_installed ? *g_installed : Serial();
+}
 
-void SetCommBackend(CommBackend* backend) { g_installed = backend; }
+void SetCommBackend(CommBackend* backend) {
+  g_installed = backend;
+}
 
-THandle CreateFileW(const std::string& devicePath) { return ActiveComm().Open(devicePath); }
+THandle CreateFileW(const std::string& devicePath) {
+  return ActiveComm().Open(devicePath);
+}
 
-bool GetCommState(THandle h, DCB& dcb) { return ActiveComm().GetState(h, dcb); }
+bool GetCommState(THandle h, DCB& dcb) {
+  return ActiveComm().GetState(h, dcb);
+}
 
-bool SetCommState(THandle h, const DCB& dcb) { return ActiveComm().SetState(h, dcb); }
+bool SetCommState(THandle h, const DCB& dcb) {
+  return ActiveComm().SetState(h, dcb);
+}
 
-bool PurgeComm(THandle h, uint32_t flags) { return ActiveComm().Purge(h, flags); }
+bool PurgeComm(THandle h, uint32_t flags) {
+  return ActiveComm().Purge(h, flags);
+}
 
 bool WriteFile(THandle h, const char* buffer, uint32_t count, uint32_t* written) {
   uint32_t done = 0;
@@ -52,8 +64,12 @@ bool ReadFile(THandle h, char* buffer, uint32_t count, uint32_t* read) {
   return true;
 }
 
-bool WaitCommData(THandle h, uint32_t ms) { return ActiveComm().WaitForData(h, ms); }
+bool WaitCommData(THandle h, uint32_t ms) {
+  return ActiveComm().WaitForData(h, ms);
+}
 
-bool CloseHandle(THandle h) { return ActiveComm().Close(h); }
+bool CloseHandle(THandle h) {
+  return ActiveComm().Close(h);
+}
 
 }  // namespace platform

@@ -16,7 +16,9 @@
 namespace platform {
 
 namespace {
-QColor ToQColor(TColor c) { return QColor((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF); }
+QColor ToQColor(TColor c) {
+  return QColor((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF);
+}
 
 // Line breaks are CR LF in the program's texts; Qt wants LF alone.
 QString Display(const std::string& text) {
@@ -118,7 +120,9 @@ TButton::TButton(QWidget* parent) : TControl(parent) {
   });
 }
 
-void TButton::Click() { click(); }
+void TButton::Click() {
+  click();
+}
 
 // --- TCheckBox
 
@@ -151,7 +155,9 @@ std::string TRadioGroup::Item(int i) const {
   return static_cast<QRadioButton*>(buttons_.at(static_cast<size_t>(i)))->text().toStdString();
 }
 
-int TRadioGroup::ItemIndex() const { return group_->checkedId(); }
+int TRadioGroup::ItemIndex() const {
+  return group_->checkedId();
+}
 
 void TRadioGroup::SetItemIndex(int index) {
   if (index < 0 || index >= Count()) {
@@ -186,9 +192,13 @@ TListBox::TListBox(QWidget* parent) : TControl(parent) {
   setSelectionMode(QAbstractItemView::SingleSelection);
 }
 
-void TListBox::Add(const std::string& item) { addItem(QString::fromStdString(item)); }
+void TListBox::Add(const std::string& item) {
+  addItem(QString::fromStdString(item));
+}
 
-std::string TListBox::Item(int i) const { return item(i)->text().toStdString(); }
+std::string TListBox::Item(int i) const {
+  return item(i)->text().toStdString();
+}
 
 int TListBox::ItemIndex() const {
   const auto selected = selectedItems();
@@ -227,9 +237,13 @@ int32_t TSpinEdit::Bounded(int32_t value) const {
   return std::clamp(value, min_, max_);
 }
 
-void TSpinEdit::SetValue(int32_t value) { SetText(std::to_string(Bounded(value))); }
+void TSpinEdit::SetValue(int32_t value) {
+  SetText(std::to_string(Bounded(value)));
+}
 
-std::string TSpinEdit::Text() const { return lineEdit()->text().toStdString(); }
+std::string TSpinEdit::Text() const {
+  return lineEdit()->text().toStdString();
+}
 
 void TSpinEdit::SetText(const std::string& text) {
   lineEdit()->setText(QString::fromStdString(text));
@@ -276,7 +290,9 @@ TProgressBar::TProgressBar(QWidget* parent) : TControl(parent) {
   setTextVisible(false);
 }
 
-void TProgressBar::SetPosition(int position) { setValue(std::clamp(position, minimum(), maximum())); }
+void TProgressBar::SetPosition(int position) {
+  setValue(std::clamp(position, minimum(), maximum()));
+}
 
 // --- TCanvas
 
@@ -301,7 +317,8 @@ void TCanvas::Arc(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4
   UsePen();
   painter_.setBrush(Qt::NoBrush);
   // The ellipse lies inside the rectangle, right and bottom edges excluded.
-  painter_.drawArc(QRect(x1, y1, x2 - x1 - 1, y2 - y1 - 1), static_cast<int>(std::lround(start * 16)),
+  painter_.drawArc(QRect(x1, y1, x2 - x1 - 1, y2 - y1 - 1),
+                   static_cast<int>(std::lround(start * 16)),
                    static_cast<int>(std::lround(span * 16)));
 }
 
@@ -348,7 +365,9 @@ void TPaintBox::paintEvent(QPaintEvent* /*event*/) {
 
 TTimer::TTimer(QObject* owner) : QObject(owner) {}
 
-TTimer::~TTimer() { Stop(); }
+TTimer::~TTimer() {
+  Stop();
+}
 
 void TTimer::SetEnabled(bool enabled) {
   if (enabled == enabled_) return;
@@ -367,7 +386,9 @@ void TTimer::SetOnTimer(TNotifyEvent handler) {
   Update();
 }
 
-bool TTimer::Running() const { return enabled_ && interval_ > 0 && onTimer_ != nullptr; }
+bool TTimer::Running() const {
+  return enabled_ && interval_ > 0 && onTimer_ != nullptr;
+}
 
 void TTimer::Stop() {
   if (qtimer_) qtimer_->stop();
@@ -402,11 +423,17 @@ void TTimer::Tick() {
 
 // --- TForm
 
-TForm::TForm() : QWidget(nullptr) { qApp->installEventFilter(this); }
+TForm::TForm() : QWidget(nullptr) {
+  qApp->installEventFilter(this);
+}
 
-TForm::~TForm() { qApp->removeEventFilter(this); }
+TForm::~TForm() {
+  qApp->removeEventFilter(this);
+}
 
-void TForm::SetClientSize(int width, int height) { setFixedSize(width, height); }
+void TForm::SetClientSize(int width, int height) {
+  setFixedSize(width, height);
+}
 
 void TForm::closeEvent(QCloseEvent* event) {
   // A search or a pause in progress ends promptly once the window is being closed.

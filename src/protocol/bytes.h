@@ -10,7 +10,9 @@ using ByteString = std::string;
 namespace protocol {
 
 // The byte at position `pos` (from 1).
-inline uint8_t ByteAt(const ByteString& s, size_t pos) { return static_cast<uint8_t>(s.at(pos - 1)); }
+inline uint8_t ByteAt(const ByteString& s, size_t pos) {
+  return static_cast<uint8_t>(s.at(pos - 1));
+}
 
 // `count` bytes from position `first` (from 1) as one number, most significant byte first.
 uint64_t ReadUnsigned(const ByteString& s, size_t first, size_t count);
