@@ -27,8 +27,23 @@ MemoryBackend::~MemoryBackend() {
 MemoryDevice& MemoryBackend::AddDevice(const std::string& path, EncoderConfig config,
                                        LinkOptions link) {
   auto& slot = devices_[path];
+  if (!slot) order_.push_back(path);
   slot = std::make_unique<MemoryDevice>(std::move(config), std::move(link));
   return *slot;
+}
+
+void MemoryBackend::AddBusyPort(const std::string& path, std::string description) {
+  MemoryDevice& device = AddDevice(path);
+  device.SetBusy(true);
+  device.SetDescription(std::move(description));
+}
+
+std::vector<platform::PortInfo> MemoryBackend::ListPorts() {
+  std::vector<platform::PortInfo> ports;
+  for (const std::string& path : order_) {
+    ports.push_back({path.substr(path.find_last_of('/') + 1), devices_[path]->description_, path});
+  }
+  return ports;
 }
 
 MemoryDevice* MemoryBackend::Device(const std::string& path) {

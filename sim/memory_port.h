@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/comm.h"
 #include "sim/engine.h"
@@ -47,6 +48,8 @@ class MemoryDevice {
   // The cable is pulled: every call on an open handle fails, and opening fails.
   void Unplug() { unplugged_ = true; }
   bool IsOpen() const { return open_; }
+  // What the port list shows of the device.
+  void SetDescription(std::string description) { description_ = std::move(description); }
 
  private:
   friend class MemoryBackend;
@@ -56,6 +59,7 @@ class MemoryDevice {
   bool busy_ = false;
   bool unplugged_ = false;
   bool open_ = false;
+  std::string description_;
   platform::DCB dcb_;
   struct Arrival {
     uint32_t at;
@@ -73,7 +77,11 @@ class MemoryBackend : public platform::CommBackend {
   MemoryDevice& AddDevice(const std::string& path, EncoderConfig config = {},
                           LinkOptions link = {});
   MemoryDevice* Device(const std::string& path);
+  // A port that is listed but cannot be opened (nothing behind it, or in use elsewhere).
+  void AddBusyPort(const std::string& path, std::string description = {});
 
+  // The devices in the order they were added; the designation is the path's last part.
+  std::vector<platform::PortInfo> ListPorts() override;
   platform::THandle Open(const std::string& path) override;
   bool GetState(platform::THandle h, platform::DCB& dcb) override;
   bool SetState(platform::THandle h, const platform::DCB& dcb) override;
@@ -87,6 +95,7 @@ class MemoryBackend : public platform::CommBackend {
  private:
   MemoryDevice* Live(platform::THandle h);
   std::map<std::string, std::unique_ptr<MemoryDevice>> devices_;
+  std::vector<std::string> order_;
   std::map<platform::THandle, MemoryDevice*> handles_;
   platform::THandle next_ = 0x100;
 };

@@ -158,11 +158,12 @@ TEST_F(ControlsTest, MainWindowStartingState) {
   EXPECT_EQ(form->pnlAselfCalTimeout->Caption(), "Timeout - 10 seconds expired");
   EXPECT_EQ(form->lblAselfCalResult->Caption(), "...");
   EXPECT_EQ(form->progBarCal->Max(), 100);
-  EXPECT_FALSE(form->InitTimer->Enabled());
+  EXPECT_TRUE(form->InitTimer->Enabled());  // the first search comes 200 ms after creation
   EXPECT_EQ(form->InitTimer->Interval(), 200u);
   EXPECT_FALSE(form->TimerBeriEnkoder->Enabled());
   EXPECT_EQ(form->TimerBeriEnkoder->Interval(), 50u);
-  EXPECT_EQ(form->Caption(), "Tovra-2 Asnychronous Serial (UART) Demo");
+  EXPECT_EQ(form->Caption(), "Tovra-2 Asnychronous Serial (UART) Demo (Ver: 0.1.0.1)");
+  EXPECT_EQ(form->Enkoder_CPR, 1);
 }
 
 TEST_F(ControlsTest, ReadEncoderSwitchesThePollingTimerAndRestartsTheCycle) {

@@ -41,11 +41,16 @@ void TApplication::ProcessMessages() {
 void TApplication::DispatchFor(uint32_t ms) {
   if (terminated_) return;
   if (VirtualClock* clock = ActiveVirtualClock()) {
-    // Time moves only as far as the next timer or the end of the wait.
-    const int64_t next = clock->NextDueIn();
-    const uint32_t step = (next >= 0 && next < ms) ? static_cast<uint32_t>(next) : ms;
-    clock->Advance(step);
-    ProcessMessages();
+    // Time jumps from timer to timer; handlers may move it on themselves.
+    const uint32_t end = clock->Now() + ms;
+    do {
+      const int64_t left = static_cast<int32_t>(end - clock->Now());
+      if (left > 0) {
+        const int64_t next = clock->NextDueIn();
+        clock->Advance(static_cast<uint32_t>(next >= 0 && next < left ? next : left));
+      }
+      ProcessMessages();
+    } while (!terminated_ && static_cast<int32_t>(end - clock->Now()) > 0);
     return;
   }
   QEventLoop loop;

@@ -7,19 +7,22 @@ namespace platform {
 namespace {
 CommBackend* g_installed = nullptr;
 
-CommBackend& Serial() {
+}  // namespace
+
+QtCommBackend& SystemComm() {
   static QtCommBackend backend;
   return backend;
 }
-}  // namespace
 
 CommBackend& ActiveComm() {
-  return g_installed ? *g_installed : Serial();
+  return g_installed ? *g_installed : SystemComm();
 }
 
 void SetCommBackend(CommBackend* backend) {
   g_installed = backend;
 }
+
+std::vector<PortInfo> ListSerialPorts() { return ActiveComm().ListPorts(); }
 
 THandle CreateFileW(const std::string& devicePath) {
   return ActiveComm().Open(devicePath);

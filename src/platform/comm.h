@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -27,10 +28,20 @@ struct DCB {
   uint8_t StopBits = ONESTOPBIT;
 };
 
+// A serial port the system offers: the designation the program shows and takes back, a
+// description of the device, and the path that opens it.
+struct PortInfo {
+  std::string designation;
+  std::string description;
+  std::string path;
+};
+
 // One kind of port: real serial ports, or an in-memory line to a simulated device.
 class CommBackend {
  public:
   virtual ~CommBackend() = default;
+  // The ports there are now, in search order.
+  virtual std::vector<PortInfo> ListPorts() = 0;
   // Opens the device at `path` exclusively; INVALID_HANDLE_VALUE when it cannot.
   virtual THandle Open(const std::string& path) = 0;
   virtual bool GetState(THandle h, DCB& dcb) = 0;
@@ -51,6 +62,9 @@ class CommBackend {
 CommBackend& ActiveComm();
 // Installs `backend` (not owned) until restored with nullptr.
 void SetCommBackend(CommBackend* backend);
+
+// The ports of the active backend, in search order.
+std::vector<PortInfo> ListSerialPorts();
 
 // The calls the program makes. Results it does not need may be ignored.
 THandle CreateFileW(const std::string& devicePath);

@@ -1,10 +1,11 @@
 #include "platform/qt_comm.h"
 
-#include <sys/stat.h>
-
 #include <QElapsedTimer>
 #include <QSerialPort>
+#include <QSerialPortInfo>
 #include <QThread>
+
+#include "platform/port_list.h"
 
 namespace platform {
 
@@ -12,11 +13,6 @@ namespace {
 // A single byte leaves a working port within microseconds; a write that has not gone out by
 // then is stuck (a dead adapter, a line held by flow control).
 constexpr int kWriteTimeoutMs = 500;
-
-bool IsCharacterDevice(const std::string& path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 && S_ISCHR(st.st_mode);
-}
 
 QSerialPort::Parity ToQt(uint8_t parity) {
   switch (parity) {
@@ -72,9 +68,20 @@ void QtCommBackend::NoteError(Port& port) {
   port.serial->clearError();
 }
 
+std::vector<PortInfo> QtCommBackend::ListPorts() {
+  std::vector<PortInfo> ports;
+  if (listSystemPorts_) {
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
+      ports.push_back({info.portName().toStdString(), info.description().toStdString(),
+                       info.systemLocation().toStdString()});
+  }
+  for (PortInfo& port : VirtualPorts(VirtualPortsDir())) ports.push_back(std::move(port));
+  return ports;
+}
+
 THandle QtCommBackend::Open(const std::string& path) {
-  // Only character devices: never open (and so never block on or write to) a file or a FIFO.
-  if (!IsCharacterDevice(path)) return INVALID_HANDLE_VALUE;
+  // Only terminals: never open (and so never block on, arm or write to) anything else.
+  if (!IsTerminalDevice(path)) return INVALID_HANDLE_VALUE;
   auto serial = std::make_unique<QSerialPort>();
   serial->setPortName(QString::fromStdString(path));
   if (!serial->open(QIODevice::ReadWrite)) return INVALID_HANDLE_VALUE;

@@ -15,6 +15,11 @@ class QtCommBackend : public CommBackend {
   QtCommBackend();
   ~QtCommBackend() override;
 
+  // The system's serial ports (unless switched off), then the user's virtual ports.
+  std::vector<PortInfo> ListPorts() override;
+  // Tests switch the system's ports off so that only their own are ever touched.
+  void SetListSystemPorts(bool on) { listSystemPorts_ = on; }
+
   THandle Open(const std::string& path) override;
   bool GetState(THandle h, DCB& dcb) override;
   bool SetState(THandle h, const DCB& dcb) override;
@@ -35,7 +40,11 @@ class QtCommBackend : public CommBackend {
   void NoteError(Port& port);
 
   std::map<THandle, Port> ports_;
+  bool listSystemPorts_ = true;
   THandle next_ = 1;
 };
+
+// The real serial ports' backend, in use unless another is installed.
+QtCommBackend& SystemComm();
 
 }  // namespace platform

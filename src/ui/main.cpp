@@ -36,9 +36,16 @@ TButton* Button(QWidget* parent, int left, int top, int width, int height, const
 TMainForm::TMainForm() {
   MainForm = this;
   CreateControls();
+  OnKeyDown = [this](TObject* sender, uint16_t& key, TShiftState shift) {
+    FormKeyDown(sender, key, shift);
+  };
+  seDelay->OnChange = [this](TObject* sender) { seDelayChange(sender); };
+  InitTimer->SetOnTimer([this](TObject* sender) { InitTimerTimer(sender); });
+  FormCreate(this);
 }
 
 TMainForm::~TMainForm() {
+  FormDestroy(this);
   if (MainForm == this) MainForm = nullptr;
 }
 

@@ -74,10 +74,18 @@ class TMainForm : public platform::TForm {
   platform::TTimer* TimerBeriEnkoder;
 
   // --- Handlers.
+  void FormCreate(TObject* Sender);
+  void FormDestroy(TObject* Sender);
+  void FormKeyDown(TObject* Sender, uint16_t& Key, platform::TShiftState Shift);
+  void seDelayChange(TObject* Sender);
   void cbBeriEnkoderClick(TObject* Sender);
+  // Searches every port at every rate for the encoder.
+  void InitTimerTimer(TObject* Sender);
 
   // Closes the port and puts the connection displays back to "not connected".
   void CloseComPort();
+  // Asks the device on the open port who it is; true for a Tovra-2 encoder.
+  bool BeriVerzijo();
 
  private:
   // Tests reach the private part of the encoder state through this.
