@@ -70,7 +70,8 @@ class MemoryDevice {
 
 class MemoryBackend : public platform::CommBackend {
  public:
-  // Installs itself as the active backend for its lifetime. Needs a virtual clock.
+  // Installs itself as the active backend for its lifetime, then puts back the one before.
+  // Needs a virtual clock.
   MemoryBackend();
   ~MemoryBackend() override;
 
@@ -98,6 +99,7 @@ class MemoryBackend : public platform::CommBackend {
   std::vector<std::string> order_;
   std::map<platform::THandle, MemoryDevice*> handles_;
   platform::THandle next_ = 0x100;
+  platform::CommBackend* before_;
 };
 
 }  // namespace sim

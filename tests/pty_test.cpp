@@ -1,13 +1,19 @@
 // Qt Serial Port on a pseudo-terminal, the simulated encoder on the far side, in real time.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cstdlib>
 #include <memory>
 
 #include "platform/application.h"
 #include "platform/comm.h"
 #include "platform/dialogs.h"
+#include "platform/qt_comm.h"
+#include "serial/discovery.h"
 #include "serial/exchange.h"
 #include "sim/pty_host.h"
+#include "sim/registration.h"
 #include "ui/main.h"
 
 using namespace platform;
@@ -111,5 +117,64 @@ TEST(PtyPortTest, FarSideGoneFailsTheWriteAndClosesThePort) {
   form.reset();
   SetMessageDlgHandler(nullptr);
 }
+
+// Discovery with the real backend: the system's own ports are left alone, the simulated
+// encoder is registered as a virtual port in a runtime folder of the test's own.
+class PtyDiscoveryTest : public ::testing::TestWithParam<uint32_t> {
+ protected:
+  void SetUp() override {
+    char folder[] = "/tmp/tovra2-runtime-XXXXXX";
+    ASSERT_NE(::mkdtemp(folder), nullptr);
+    runtime_ = folder;
+    ::setenv("XDG_RUNTIME_DIR", runtime_.c_str(), 1);
+    SystemComm().SetListSystemPorts(false);
+    Application.Reset();
+    SetMessageDlgHandler([](const std::string&, TMsgDlgType) { return mrOk; });
+  }
+  void TearDown() override {
+    SetMessageDlgHandler(nullptr);
+    SystemComm().SetListSystemPorts(true);
+    ::unsetenv("XDG_RUNTIME_DIR");
+    std::system(("rm -rf '" + runtime_ + "'").c_str());
+  }
+  std::string runtime_;
+};
+
+TEST_P(PtyDiscoveryTest, FindsTheSimulatedEncoderAtItsRate) {
+  const uint32_t rate = GetParam();
+  sim::PtyHost host({}, rate);
+  ASSERT_TRUE(host.Start());
+  std::string error;
+  ASSERT_FALSE(sim::RegisterVirtualPort("sim0", host.SlavePath(), &error).empty()) << error;
+  // Links to anything but a terminal are never listed, so never opened.
+  ASSERT_FALSE(sim::RegisterVirtualPort("a-file", "/etc/hostname").empty());
+  ASSERT_FALSE(sim::RegisterVirtualPort("null", "/dev/null").empty());
+
+  auto form = std::make_unique<TMainForm>();
+  form->InitTimer->SetEnabled(false);
+  form->InitTimerTimer(form->InitTimer);
+
+  const std::string slave = host.SlavePath();
+  ASSERT_EQ(form->listCom->Count(), 1);
+  EXPECT_EQ(form->listCom->Item(0), "sim0  " + slave.substr(slave.rfind('/') + 1));
+  EXPECT_TRUE(form->cbBeriEnkoder->Checked());
+  EXPECT_NE(form->ComID, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(form->lblHeader->Caption(), "Header: Tovra-2");
+
+  // Every rate up to the encoder's was tried in order; only the last was answered.
+  std::vector<uint32_t> tried;
+  for (uint32_t r : kBaudRates) {
+    tried.push_back(r);
+    if (r == rate) break;
+  }
+  EXPECT_EQ(host.RatesSeen(), tried);
+  EXPECT_EQ(static_cast<size_t>(form->rgBaudrate->ItemIndex()), tried.size() - 1);
+  const auto frames = host.Frames();
+  ASSERT_EQ(frames.size(), 1u);
+  EXPECT_EQ(frames[0].bytes, "v");
+  form.reset();
+}
+
+INSTANTIATE_TEST_SUITE_P(Rates, PtyDiscoveryTest, ::testing::Values(128000u, 921600u));
 
 }  // namespace

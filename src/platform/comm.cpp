@@ -18,11 +18,15 @@ CommBackend& ActiveComm() {
   return g_installed ? *g_installed : SystemComm();
 }
 
-void SetCommBackend(CommBackend* backend) {
+CommBackend* SetCommBackend(CommBackend* backend) {
+  CommBackend* before = g_installed;
   g_installed = backend;
+  return before;
 }
 
-std::vector<PortInfo> ListSerialPorts() { return ActiveComm().ListPorts(); }
+std::vector<PortInfo> ListSerialPorts() {
+  return ActiveComm().ListPorts();
+}
 
 THandle CreateFileW(const std::string& devicePath) {
   return ActiveComm().Open(devicePath);

@@ -60,8 +60,9 @@ class CommBackend {
 
 // The backend in use; the real serial ports unless a test or the simulator installs another.
 CommBackend& ActiveComm();
-// Installs `backend` (not owned) until restored with nullptr.
-void SetCommBackend(CommBackend* backend);
+// Installs `backend` (not owned; nullptr: the real serial ports again) and returns the one
+// installed before.
+CommBackend* SetCommBackend(CommBackend* backend);
 
 // The ports of the active backend, in search order.
 std::vector<PortInfo> ListSerialPorts();

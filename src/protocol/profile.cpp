@@ -10,7 +10,9 @@ ByteString Chars(const ByteString& s, size_t first, size_t count) {
   return first - 1 < s.size() ? s.substr(first - 1, count) : ByteString();
 }
 
-bool BeginsWith(const ByteString& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
+bool BeginsWith(const ByteString& s, const char* prefix) {
+  return s.rfind(prefix, 0) == 0;
+}
 }  // namespace
 
 bool IsIdentificationReply(const ByteString& reply) {

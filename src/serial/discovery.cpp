@@ -11,7 +11,9 @@ std::string PortEntry(const PortInfo& port) {
   return port.designation + "  " + port.description.substr(0, 10);
 }
 
-std::string EntryDesignation(const std::string& entry) { return entry.substr(0, entry.find(' ')); }
+std::string EntryDesignation(const std::string& entry) {
+  return entry.substr(0, entry.find(' '));
+}
 
 namespace {
 // The path of the first listed port with `designation`; empty when none has it.

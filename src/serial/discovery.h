@@ -8,7 +8,7 @@
 #include "platform/comm.h"
 
 // Line speeds by the baud-rate group's item index; 1000000 is tried before 921600.
-inline constexpr std::array<uint32_t, 7> kBaudRates = {115200, 128000, 230400, 256000,
+inline constexpr std::array<uint32_t, 7> kBaudRates = {115200, 128000,  230400, 256000,
                                                        500000, 1000000, 921600};
 
 // How long detection waits before each later search.
