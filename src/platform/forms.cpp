@@ -7,18 +7,21 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTimer>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 
 #include "platform/application.h"
 
 namespace platform {
 
-namespace {
 QColor ToQColor(TColor c) {
   return QColor((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF);
 }
+
+namespace {
 
 // Line breaks are CR LF in the program's texts; Qt wants LF alone.
 QString Display(const std::string& text) {
@@ -306,20 +309,52 @@ void TCanvas::UsePen() {
   painter_.setPen(pen);
 }
 
+std::vector<QPoint> ArcPixels(int x1, int y1, int x2, int y2, double startDegrees,
+                              double spanDegrees) {
+  const double cx = (x1 + x2 - 1) / 2.0;
+  const double cy = (y1 + y2 - 1) / 2.0;
+  const double a = (x2 - x1 - 1) / 2.0;
+  const double b = (y2 - y1 - 1) / 2.0;
+  std::vector<QPoint> outline;
+  if (a <= 0 || b <= 0) return outline;
+  // Sample by columns and by rows: together an outline without gaps.
+  for (int x = x1; x <= x2 - 1; ++x) {
+    const double u = std::clamp((x - cx) / a, -1.0, 1.0);
+    const double h = b * std::sqrt(1.0 - u * u);
+    outline.emplace_back(x, static_cast<int>(std::lround(cy - h)));
+    outline.emplace_back(x, static_cast<int>(std::lround(cy + h)));
+  }
+  for (int y = y1; y <= y2 - 1; ++y) {
+    const double v = std::clamp((y - cy) / b, -1.0, 1.0);
+    const double w = a * std::sqrt(1.0 - v * v);
+    outline.emplace_back(static_cast<int>(std::lround(cx - w)), y);
+    outline.emplace_back(static_cast<int>(std::lround(cx + w)), y);
+  }
+  std::sort(outline.begin(), outline.end(), [](const QPoint& p, const QPoint& q) {
+    return p.x() != q.x() ? p.x() < q.x() : p.y() < q.y();
+  });
+  outline.erase(std::unique(outline.begin(), outline.end()), outline.end());
+
+  std::vector<QPoint> arc;
+  for (const QPoint& p : outline) {
+    // Screen y grows downwards; angles count counter-clockwise from three o'clock.
+    double angle = std::atan2(cy - p.y(), p.x() - cx) * 180.0 / M_PI - startDegrees;
+    while (angle < 0) angle += 360.0;
+    while (angle >= 360.0) angle -= 360.0;
+    if (angle <= spanDegrees) arc.push_back(p);
+  }
+  return arc;
+}
+
 void TCanvas::Arc(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
   const double cx = (x1 + x2) / 2.0;
   const double cy = (y1 + y2) / 2.0;
-  // Screen y grows downwards; angles count counter-clockwise from three o'clock.
   const double start = std::atan2(cy - y3, x3 - cx) * 180.0 / M_PI;
   const double end = std::atan2(cy - y4, x4 - cx) * 180.0 / M_PI;
   double span = end - start;
   while (span <= 0) span += 360.0;
   UsePen();
-  painter_.setBrush(Qt::NoBrush);
-  // The ellipse lies inside the rectangle, right and bottom edges excluded.
-  painter_.drawArc(QRect(x1, y1, x2 - x1 - 1, y2 - y1 - 1),
-                   static_cast<int>(std::lround(start * 16)),
-                   static_cast<int>(std::lround(span * 16)));
+  for (const QPoint& p : ArcPixels(x1, y1, x2, y2, start, span)) painter_.drawPoint(p);
 }
 
 void TCanvas::TextOut(int x, int y, const std::string& text) {
@@ -432,7 +467,36 @@ TForm::~TForm() {
 }
 
 void TForm::SetClientSize(int width, int height) {
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                 Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
   setFixedSize(width, height);
+}
+
+QPoint SnapToWorkArea(const QRect& frame, const QRect& work, int distance) {
+  QPoint at = frame.topLeft();
+  if (std::abs(frame.left() - work.left()) <= distance) {
+    at.setX(work.left());
+  } else if (std::abs(frame.right() - work.right()) <= distance) {
+    at.setX(work.right() - frame.width() + 1);
+  }
+  if (std::abs(frame.top() - work.top()) <= distance) {
+    at.setY(work.top());
+  } else if (std::abs(frame.bottom() - work.bottom()) <= distance) {
+    at.setY(work.bottom() - frame.height() + 1);
+  }
+  return at;
+}
+
+void TForm::moveEvent(QMoveEvent* event) {
+  QWidget::moveEvent(event);
+  if (snap_ <= 0 || snapping_ || !isVisible() || !screen()) return;
+  const QRect frame = frameGeometry();
+  const QPoint at = SnapToWorkArea(frame, screen()->availableGeometry(), snap_);
+  if (at == frame.topLeft()) return;
+  snapping_ = true;
+  move(at);
+  snapping_ = false;
 }
 
 void TForm::closeEvent(QCloseEvent* event) {

@@ -6,11 +6,13 @@
 
 #include <QAbstractSpinBox>
 #include <QCheckBox>
+#include <QColor>
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRect>
 #include <QWidget>
 #include <cstdint>
 #include <functional>
@@ -34,6 +36,8 @@ using TNotifyEvent = std::function<void(TObject* sender)>;
 enum TShiftFlag : unsigned { ssShift = 1, ssAlt = 2, ssCtrl = 4, ssMeta = 8 };
 using TShiftState = unsigned;
 using TKeyEvent = std::function<void(TObject* sender, uint16_t& key, TShiftState shift)>;
+
+QColor ToQColor(TColor color);
 
 // Text in a control: UTF-8. Device bytes are shown as Latin-1 (see Latin1Text).
 std::string Latin1Text(const std::string& bytes);
@@ -229,6 +233,12 @@ class TProgressBar : public TControl<QProgressBar> {
 
 enum TPenStyle { psSolid, psClear };
 
+// The pixels of the arc of the ellipse inscribed in (x1, y1)-(x2, y2), right and bottom edges
+// excluded, running counter-clockwise (on the screen) for `spanDegrees` from `startDegrees`
+// (0 at three o'clock). The outline has no gaps: every column and every row it crosses is set.
+std::vector<QPoint> ArcPixels(int x1, int y1, int x2, int y2, double startDegrees,
+                              double spanDegrees);
+
 // Drawing surface of a paint box while it paints.
 class TCanvas {
  public:
@@ -303,6 +313,10 @@ class TTimer : public QObject {
   TNotifyEvent onTimer_;
 };
 
+// Where a window of `frame` lands when its edges within `distance` pixels of the work area's
+// edges snap to them.
+QPoint SnapToWorkArea(const QRect& frame, const QRect& workArea, int distance);
+
 // A top-level window.
 class TForm : public QWidget {
  public:
@@ -310,7 +324,11 @@ class TForm : public QWidget {
   ~TForm() override;
   std::string Caption() const { return windowTitle().toStdString(); }
   void SetCaption(const std::string& text) { setWindowTitle(QString::fromStdString(text)); }
+  // A client area of fixed size: a single border, no maximise button, not resizable.
   void SetClientSize(int width, int height);
+  // While dragged, the window snaps to the screen's work-area edges within `distance` pixels
+  // (where the desktop lets a program place its window).
+  void SetScreenSnap(int distance) { snap_ = distance; }
   // With key preview on, OnKeyDown sees every key pressed in the window before the focused
   // control does; the key goes on to that control.
   void SetKeyPreview(bool on) { keyPreview_ = on; }
@@ -318,10 +336,13 @@ class TForm : public QWidget {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   bool keyPreview_ = false;
+  int snap_ = 0;
+  bool snapping_ = false;
 };
 
 }  // namespace platform

@@ -2,6 +2,7 @@
 #include "protocol/profile.h"
 #include "protocol/tovra_konstante.h"
 #include "serial/exchange.h"
+#include "ui/indicators.h"
 #include "ui/main.h"
 
 using namespace platform;
@@ -31,7 +32,7 @@ bool TMainForm::BeriVerzijo() {
   Singleturn_maska = p.Singleturn_maska;
 
   lblHeader->SetCaption("Header: " + Latin1Text(ver_header));
-  lblHeader->SetColor(clLime);
+  lblHeader->SetColor(kHeaderIdentified);
   lblSerijska_prebrana->SetCaption("Serial number: " + Latin1Text(prebrana_serijska));
   lblIdent_prebran->SetCaption("P/N: " + Latin1Text(prebran_ident));
   lblFW_verzija->SetCaption("Firmware ver.: " + protocol::FirmwareText(id));

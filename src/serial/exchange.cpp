@@ -4,6 +4,7 @@
 
 #include "platform/clock.h"
 #include "platform/dialogs.h"
+#include "ui/indicators.h"
 #include "ui/main.h"
 #include "ui/texts.h"
 
@@ -58,7 +59,7 @@ void TMainForm::CloseComPort() {
   pnlAbsPosDeg->SetCaption(kNotConnectedText);
   pnlAbsPosCnt->SetCaption(kNoValueText);
   lblHeader->SetCaption("Header: ");
-  lblHeader->SetColor(clBtnFace);
+  lblHeader->SetColor(kHeaderDisconnected);
   lblSerijska_prebrana->SetCaption("Serial number: ");
   lblIdent_prebran->SetCaption("Part number: ");
   lblFW_verzija->SetCaption("Firmware ver.: ");

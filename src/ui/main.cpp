@@ -1,6 +1,10 @@
 #include "ui/main.h"
 
+#include "platform/fonts.h"
+#include "ui/icon.h"
+#include "ui/indicators.h"
 #include "ui/texts.h"
+#include "ui/window_fonts.h"
 
 using namespace platform;
 
@@ -9,17 +13,20 @@ TMainForm* MainForm = nullptr;
 namespace {
 
 TPanel* Panel(QWidget* parent, int left, int top, int width, int height, const char* caption,
-              TColor color) {
+              TColor color, const TFontSpec& font) {
   auto* panel = new TPanel(parent);
   panel->SetBounds(left, top, width, height);
+  ApplyFont(panel, font);
   panel->SetCaption(caption);
   panel->SetColor(color);
   return panel;
 }
 
-TLabel* Label(QWidget* parent, int left, int top, const char* caption) {
+// A label sizes itself to its text in its font: the font comes first.
+TLabel* Label(QWidget* parent, int left, int top, const char* caption, const TFontSpec& font) {
   auto* label = new TLabel(parent);
   label->move(left, top);
+  ApplyFont(label, font);
   label->SetCaption(caption);
   return label;
 }
@@ -40,6 +47,7 @@ TMainForm::TMainForm() {
     FormKeyDown(sender, key, shift);
   };
   seDelay->OnChange = [this](TObject* sender) { seDelayChange(sender); };
+  PaintBoxKot->OnPaint = [this](TObject* sender) { PaintBoxKotPaint(sender); };
   InitTimer->SetOnTimer([this](TObject* sender) { InitTimerTimer(sender); });
   FormCreate(this);
 }
@@ -50,10 +58,14 @@ TMainForm::~TMainForm() {
 }
 
 void TMainForm::CreateControls() {
+  PrepareFonts();
   SetCaption("Tovra-2 Asnychronous Serial (UART) Demo");
   SetClientSize(719, 429);
   FillWith(this, clBtnFace);
+  ApplyFont(this, kWindowFont);
   SetKeyPreview(true);
+  SetScreenSnap(10);
+  setWindowIcon(WindowIcon());
 
   // Left column: port, baud rate, delay, blinker, identity, polling switch, raw replies.
   listCom = new TListBox(this);
@@ -76,43 +88,44 @@ void TMainForm::CreateControls() {
   seDelay->SetValue(50);
   seDelay->SetHint("Delay (ms)");
 
-  pnlComm = Panel(this, 72, 126, 9, 11, "", clBtnFace);
+  pnlComm = Panel(this, 72, 126, 9, 11, "", clBtnFace, kWindowFont);
   pnlComm->SetBevels(bvNone, bvLowered);
 
-  lblHeader = Label(this, 7, 174, "Header");
-  lblHeader->SetColor(clWhite);
-  lblFW_verzija = Label(this, 7, 200, "FW ver");
+  lblHeader = Label(this, 7, 174, "Header", kIdentityFont);
+  lblHeader->SetColor(kHeaderNotYet);
+  lblFW_verzija = Label(this, 7, 200, "FW ver", kIdentityFont);
   lblFW_verzija->SetHint("Firmware revision");
-  lblSerijska_prebrana = Label(this, 7, 227, "Serial num.");
-  lblIdent_prebran = Label(this, 7, 253, "Part num.");
-  lblResolucija = Label(this, 8, 280, "Resolution");
+  lblSerijska_prebrana = Label(this, 7, 227, "Serial num.", kIdentityFont);
+  lblIdent_prebran = Label(this, 7, 253, "Part num.", kIdentityFont);
+  lblResolucija = Label(this, 8, 280, "Resolution", kIdentityFont);
   for (TLabel* label : {lblFW_verzija, lblSerijska_prebrana, lblIdent_prebran, lblResolucija})
     label->SetColor(clBtnFace);
 
   cbBeriEnkoder = new TCheckBox(this);
   cbBeriEnkoder->SetBounds(8, 309, 124, 17);
+  ApplyFont(cbBeriEnkoder, kSwitchFont);
   cbBeriEnkoder->SetCaption("Read encoder");
   cbBeriEnkoder->OnClick = [this](TObject* sender) { cbBeriEnkoderClick(sender); };
 
-  lblRxBuffer1 = Label(this, 8, 332, "lblRxBuffer1");
-  lblRxBuffer2 = Label(this, 8, 332, "lblRxBuffer2");
+  lblRxBuffer1 = Label(this, 8, 332, "lblRxBuffer1", kWindowFont);
+  lblRxBuffer2 = Label(this, 8, 332, "lblRxBuffer2", kWindowFont);
 
   // Centre: position panels, angle dial, measurements, status group.
-  pnlAbsPosMT = Panel(this, 182, 11, 272, 35, "0", clWhite);
+  pnlAbsPosMT = Panel(this, 182, 11, 272, 35, "0", kPositionPanel, kPositionFont);
   pnlAbsPosMT->SetHint("Multiturn counter value");
   pnlAbsPosMT->SetVisible(false);
-  pnlAbsPosCnt = Panel(this, 182, 48, 272, 35, kNoPositionText, clWhite);
+  pnlAbsPosCnt = Panel(this, 182, 48, 272, 35, kNoPositionText, kPositionPanel, kPositionFont);
   pnlAbsPosCnt->SetHint("Singleturn position (counts)");
-  pnlAbsPosDeg = Panel(this, 182, 85, 272, 35, kNotConnectedText, clWhite);
+  pnlAbsPosDeg = Panel(this, 182, 85, 272, 35, kNotConnectedText, kPositionPanel, kPositionFont);
   pnlAbsPosDeg->SetHint("Singleturn position (degrees)");
 
   PaintBoxKot = new TPaintBox(this);
   PaintBoxKot->SetBounds(182, 133, 100, 100);
 
-  lblSpeed = Label(this, 230, 297, "Speed");
-  lblTempAsic_C = Label(this, 230, 332, "TempAsic");
-  lblSignalLevel = Label(this, 230, 361, "SignalLevel");
-  lblTovraairGap = Label(this, 230, 393, "AirGap");
+  lblSpeed = Label(this, 230, 297, "Speed", kMeasurementFont);
+  lblTempAsic_C = Label(this, 230, 332, "TempAsic", kMeasurementFont);
+  lblSignalLevel = Label(this, 230, 361, "SignalLevel", kMeasurementFont);
+  lblTovraairGap = Label(this, 230, 393, "AirGap", kMeasurementFont);
   for (TLabel* label : {lblSpeed, lblTempAsic_C, lblSignalLevel, lblTovraairGap})
     label->SetColor(clBtnFace);
 
@@ -120,7 +133,8 @@ void TMainForm::CreateControls() {
   gbEncoderStatus->SetBounds(288, 126, 166, 148);
   gbEncoderStatus->SetCaption(" Encoder Status ");
   auto status = [this](int column, int row, const char* caption) {
-    return Panel(gbEncoderStatus, column == 0 ? 3 : 83, 16 + 18 * row, 79, 17, caption, clSilver);
+    return Panel(gbEncoderStatus, column == 0 ? 3 : 83, 16 + 18 * row, 79, 17, caption,
+                 kIndicatorNotYet, row == 0 ? kIndicatorBoldFont : kIndicatorFont);
   };
   pnlAError = status(0, 0, "Error");
   pnlAWarning = status(1, 0, "Warning");
@@ -150,7 +164,7 @@ void TMainForm::CreateControls() {
   GroupBox4->SetBounds(473, 156, 239, 258);
   GroupBox4->SetCaption(" Self-calibration status  ");
   auto selfCal = [this](int top, const char* caption) {
-    return Panel(GroupBox4, 19, top, 201, 17, caption, clSilver);
+    return Panel(GroupBox4, 19, top, 201, 17, caption, kIndicatorNotYet, kIndicatorFont);
   };
   pnlAselfCalFinished = selfCal(25, "Procedure finished");
   pnlAselfCalTimeout = selfCal(44, "Timeout - 10 seconds expired");
@@ -170,4 +184,14 @@ void TMainForm::CreateControls() {
   TimerBeriEnkoder = new TTimer(this);
   TimerBeriEnkoder->SetEnabled(false);
   TimerBeriEnkoder->SetInterval(50);
+
+  // Tab order of the controls that can take the focus; the window opens on "Read encoder".
+  setTabOrder(rgBaudrate, listCom);
+  setTabOrder(listCom, cbBeriEnkoder);
+  setTabOrder(cbBeriEnkoder, btnMTzero);
+  setTabOrder(btnMTzero, seDelay);
+  setTabOrder(seDelay, btnSTzero);
+  setTabOrder(btnSTzero, btnResetFactory);
+  setTabOrder(btnResetFactory, btnStartSelfCal);
+  cbBeriEnkoder->setFocus();
 }

@@ -81,11 +81,15 @@ class TMainForm : public platform::TForm {
   void cbBeriEnkoderClick(TObject* Sender);
   // Searches every port at every rate for the encoder.
   void InitTimerTimer(TObject* Sender);
+  // Draws the angle dial from kot.
+  void PaintBoxKotPaint(TObject* Sender);
 
   // Closes the port and puts the connection displays back to "not connected".
   void CloseComPort();
   // Asks the device on the open port who it is; true for a Tovra-2 encoder.
   bool BeriVerzijo();
+  // Writes the reply in RxBuffer to the poll index `index` as a line of the raw reply view.
+  void AppendRawReply(uint8_t index);
 
  private:
   // Tests reach the private part of the encoder state through this.

@@ -1,0 +1,13 @@
+// The window's fonts, by pixel height and weight.
+#pragma once
+
+#include "platform/forms.h"
+
+inline const platform::TFontSpec kWindowFont{"MS Sans Serif", 11, false};
+inline const platform::TFontSpec kIdentityFont{"MS Sans Serif", 13, false};
+inline const platform::TFontSpec kSwitchFont{"MS Sans Serif", 16, false};
+inline const platform::TFontSpec kPositionFont{"Arial", 32, true};
+inline const platform::TFontSpec kMeasurementFont{"Arial Narrow", 19, false};
+inline const platform::TFontSpec kIndicatorFont{"Tahoma", 11, false};
+// The first row of the status group.
+inline const platform::TFontSpec kIndicatorBoldFont{"Tahoma", 12, true};
