@@ -121,6 +121,20 @@ TEST_F(ControlsTest, TextsAreShownAsPlainText) {
   EXPECT_EQ(Latin1Text("\xB5m"), "µm");
 }
 
+TEST_F(ControlsTest, AnErrorEscapingAHandlerIsShownAndTheProgramGoesOn) {
+  TButton button(form.get());
+  int clicks = 0;
+  button.OnClick = [&](TObject*) {
+    ++clicks;
+    throw std::out_of_range("table index");
+  };
+  button.Click();
+  button.Click();
+  EXPECT_EQ(clicks, 2);
+  EXPECT_EQ(messages,
+            (std::vector<ShownMessage>{{"table index", mtError}, {"table index", mtError}}));
+}
+
 TEST(WholeNumberTest, Parsing) {
   EXPECT_EQ(ParseWholeNumber("  42"), 42);
   EXPECT_EQ(ParseWholeNumber("+7"), 7);

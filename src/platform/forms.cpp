@@ -14,6 +14,7 @@
 #include <limits>
 
 #include "platform/application.h"
+#include "platform/dialogs.h"
 
 namespace platform {
 
@@ -30,6 +31,14 @@ QString Display(const std::string& text) {
   return s;
 }
 }  // namespace
+
+void Guarded(const std::function<void()>& handler) {
+  try {
+    handler();
+  } catch (const std::exception& e) {
+    MessageDlg(e.what(), mtError, mbOK, 0);
+  }
+}
 
 std::string Latin1Text(const std::string& bytes) {
   return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size())).toStdString();
@@ -119,7 +128,7 @@ void TPanel::SetBevels(TBevelCut outer, TBevelCut inner) {
 
 TButton::TButton(QWidget* parent) : TControl(parent) {
   QObject::connect(this, &QPushButton::clicked, [this] {
-    if (OnClick) OnClick(this);
+    if (OnClick) Guarded([&] { OnClick(this); });
   });
 }
 
@@ -132,7 +141,7 @@ void TButton::Click() {
 TCheckBox::TCheckBox(QWidget* parent) : TControl(parent) {
   // toggled: every change of the checked state, by the user or the program, and only then.
   QObject::connect(this, &QCheckBox::toggled, [this](bool) {
-    if (OnClick) OnClick(this);
+    if (OnClick) Guarded([&] { OnClick(this); });
   });
 }
 
@@ -226,7 +235,7 @@ void TListBox::ClearSelection() {
 TSpinEdit::TSpinEdit(QWidget* parent) : TControl(parent) {
   setButtonSymbols(QAbstractSpinBox::UpDownArrows);
   QObject::connect(lineEdit(), &QLineEdit::textChanged, [this](const QString&) {
-    if (OnChange) OnChange(this);
+    if (OnChange) Guarded([&] { OnChange(this); });
   });
 }
 
@@ -392,7 +401,7 @@ void TPaintBox::paintEvent(QPaintEvent* /*event*/) {
   TCanvas canvas(painter);
   canvas.Brush.Color = Color();
   canvas_ = &canvas;
-  if (OnPaint) OnPaint(this);
+  if (OnPaint) Guarded([&] { OnPaint(this); });
   canvas_ = nullptr;
 }
 
@@ -442,8 +451,9 @@ void TTimer::Update() {
   }
   if (!qtimer_) {
     qtimer_ = new QTimer(this);
+    qtimer_->setTimerType(Qt::PreciseTimer);
     QObject::connect(qtimer_, &QTimer::timeout, [this] {
-      if (onTimer_) onTimer_(this);
+      if (onTimer_) Guarded([&] { onTimer_(this); });
     });
   }
   qtimer_->start(static_cast<int>(std::min<uint32_t>(interval_, std::numeric_limits<int>::max())));
@@ -453,7 +463,7 @@ void TTimer::Tick() {
   // Virtual clock: the next period starts at this tick, before the handler runs.
   VirtualClock* clock = ActiveVirtualClock();
   virtualId_ = clock ? clock->Schedule(interval_, [this] { Tick(); }) : 0;
-  if (onTimer_) onTimer_(this);
+  if (onTimer_) Guarded([&] { onTimer_(this); });
 }
 
 // --- TForm
@@ -521,7 +531,7 @@ bool TForm::eventFilter(QObject* watched, QEvent* event) {
       if (mods & Qt::AltModifier) shift |= ssAlt;
       if (mods & Qt::MetaModifier) shift |= ssMeta;
       uint16_t code = static_cast<uint16_t>(key->key() & 0xFFFF);
-      OnKeyDown(this, code, shift);
+      Guarded([&] { OnKeyDown(this, code, shift); });
     }
   }
   return QWidget::eventFilter(watched, event);

@@ -39,6 +39,10 @@ using TKeyEvent = std::function<void(TObject* sender, uint16_t& key, TShiftState
 
 QColor ToQColor(TColor color);
 
+// Runs an event handler; an error that escapes it is shown in an error box and the program
+// goes on, the handler's remaining steps skipped.
+void Guarded(const std::function<void()>& handler);
+
 // Text in a control: UTF-8. Device bytes are shown as Latin-1 (see Latin1Text).
 std::string Latin1Text(const std::string& bytes);
 

@@ -24,7 +24,7 @@ int SendCommand(THandle port, const ByteString& request, int32_t expected, ByteS
     written = WriteFile(port, &request[i], 1, &count);
   }
   if (!written) {
-    MainForm->CloseComPort();
+    if (MainForm) MainForm->CloseComPort();
     MessageDlg("Cable disconnected!", mtWarning, mbOK, 0);
     return kNoPort;
   }
