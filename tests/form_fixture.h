@@ -11,6 +11,7 @@
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "sim/memory_port.h"
+#include "test_support.h"
 #include "ui/main.h"
 
 // The private part of the encoder state.
@@ -44,17 +45,10 @@ class FormTest : public ::testing::Test {
     platform::SetMessageDlgHandler(nullptr);
   }
 
-  // Opens `path` at `baud`, 8N1, as detection leaves a found port.
+  // Opens `path` at `baud` for the window, as detection leaves a found port.
   void OpenPort(const std::string& path, uint32_t baud = 115200) {
-    form->ComID = platform::CreateFileW(path);
+    form->ComID = OpenAt(path, baud);
     ASSERT_NE(form->ComID, platform::INVALID_HANDLE_VALUE);
-    platform::DCB dcb;
-    platform::GetCommState(form->ComID, dcb);
-    dcb.BaudRate = baud;
-    dcb.ByteSize = 8;
-    dcb.Parity = platform::NOPARITY;
-    dcb.StopBits = platform::ONESTOPBIT;
-    platform::SetCommState(form->ComID, dcb);
   }
 
   ByteString& RxBuffer() { return TMainFormAccess::RxBuffer(*form); }

@@ -3,16 +3,11 @@
 
 #include "protocol/bytes.h"
 #include "protocol/tovra_konstante.h"
+#include "test_support.h"
 
 using namespace protocol;
 
 namespace {
-
-ByteString Bytes(std::initializer_list<int> values) {
-  ByteString s;
-  for (int v : values) s.push_back(static_cast<char>(v));
-  return s;
-}
 
 TEST(TablesTest, RequestsAndReplyLengths) {
   struct Row {

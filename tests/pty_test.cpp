@@ -14,25 +14,12 @@
 #include "serial/exchange.h"
 #include "sim/pty_host.h"
 #include "sim/registration.h"
+#include "test_support.h"
 #include "ui/main.h"
 
 using namespace platform;
 
 namespace {
-
-// Opens `path` at `baud`, 8N1.
-THandle OpenAt(const std::string& path, uint32_t baud) {
-  const THandle h = CreateFileW(path);
-  if (h == INVALID_HANDLE_VALUE) return h;
-  DCB dcb;
-  GetCommState(h, dcb);
-  dcb.BaudRate = baud;
-  dcb.ByteSize = 8;
-  dcb.Parity = NOPARITY;
-  dcb.StopBits = ONESTOPBIT;
-  SetCommState(h, dcb);
-  return h;
-}
 
 class PtyTest : public ::testing::TestWithParam<uint32_t> {
  protected:

@@ -6,18 +6,13 @@
 #include <cmath>
 
 #include "form_fixture.h"
+#include "test_support.h"
 #include "ui/dial.h"
 #include "ui/raw_view.h"
 
 using namespace platform;
 
 namespace {
-
-ByteString Bytes(std::initializer_list<int> values) {
-  ByteString s;
-  for (int v : values) s.push_back(static_cast<char>(v));
-  return s;
-}
 
 class WindowTest : public FormTest {
  protected:

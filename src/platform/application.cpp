@@ -1,7 +1,6 @@
 #include "platform/application.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QMessageBox>
 #include <QTimer>
@@ -24,7 +23,7 @@ MessageDlgHandler g_messageHandler;
 
 void TApplication::SetTitle(const std::string& title) {
   title_ = title;
-  QApplication::setApplicationDisplayName(QString());
+  // The name the system shows for the program; window captions stay as the window sets them.
   QApplication::setApplicationName(QString::fromStdString(title));
 }
 

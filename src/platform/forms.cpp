@@ -373,9 +373,6 @@ void TCanvas::TextOut(int x, int y, const std::string& text) {
   painter_.fillRect(cell, ToQColor(Brush.Color));
   painter_.setPen(ToQColor(FontColor));
   painter_.drawText(cell, Qt::AlignLeft | Qt::AlignTop, s);
-  UsePen();
-  penX_ = x + cell.width();
-  penY_ = y;
 }
 
 void TCanvas::MoveTo(int x, int y) {
