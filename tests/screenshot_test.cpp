@@ -49,8 +49,7 @@ TEST(ScreenshotTest, MainWindowAtKnownPixels) {
   for (const TFontSpec* font : {&kWindowFont, &kIdentityFont, &kSwitchFont, &kPositionFont,
                                 &kMeasurementFont, &kIndicatorFont, &kIndicatorBoldFont})
     std::printf("font \"%s\" %d px%s: drawn with \"%s\"\n", font->name.c_str(), font->pixelHeight,
-                font->bold ? " bold" : "",
-                DrawnFamily(font->name, font->pixelHeight, font->bold).c_str());
+                font->bold ? " bold" : "", DrawnFamily(*font).c_str());
 
   ASSERT_EQ(shot.size(), QSize(719, 429));
   auto at = [&](int x, int y) { return shot.pixel(x, y) & 0xFFFFFF; };

@@ -1,9 +1,13 @@
 #include "platform/fonts.h"
 
 #include <QFileInfo>
-#include <QFont>
 #include <QFontDatabase>
 #include <QFontInfo>
+#include <map>
+#include <tuple>
+#include <vector>
+
+#include "platform/forms.h"
 
 namespace platform {
 
@@ -17,23 +21,47 @@ void PrepareFonts() {
     const QString path = wine + QLatin1String(file);
     if (QFileInfo::exists(path)) QFontDatabase::addApplicationFont(path);
   }
-  const QStringList families = QFontDatabase::families();
-  auto substitute = [&](const char* name, QStringList twins) {
-    if (families.contains(QLatin1String(name))) return;
-    twins << QStringLiteral("Liberation Sans") << QStringLiteral("DejaVu Sans");
-    QFont::insertSubstitutions(QLatin1String(name), twins);
-  };
-  substitute("Arial", {});
-  substitute("Arial Narrow", {QStringLiteral("Liberation Sans Narrow")});
-  substitute("Tahoma", {});
-  substitute("MS Sans Serif", {});
 }
 
-std::string DrawnFamily(const std::string& name, int pixelHeight, bool bold) {
-  QFont font(QString::fromStdString(name));
-  font.setPixelSize(pixelHeight);
-  font.setBold(bold);
-  return QFontInfo(font).family().toStdString();
+namespace {
+std::vector<std::string> Substitutes(const std::string& name) {
+  // MS Sans Serif holds bitmaps of a few heights only; Tahoma is its scalable relative.
+  if (name == "MS Sans Serif") return {"Tahoma", "Liberation Sans", "DejaVu Sans"};
+  if (name == "Arial Narrow") return {"Liberation Sans Narrow", "Liberation Sans", "DejaVu Sans"};
+  return {"Liberation Sans", "DejaVu Sans"};
+}
+
+QFont Font(const std::string& family, const TFontSpec& spec) {
+  QFont font(QString::fromStdString(family));
+  font.setPixelSize(spec.pixelHeight);
+  font.setBold(spec.bold);
+  return font;
+}
+}  // namespace
+
+QFont MakeFont(const TFontSpec& spec) {
+  static std::map<std::tuple<std::string, int, bool>, QFont> made;
+  const auto key = std::make_tuple(spec.name, spec.pixelHeight, spec.bold);
+  if (auto it = made.find(key); it != made.end()) return it->second;
+
+  std::vector<std::string> candidates{spec.name};
+  for (const std::string& twin : Substitutes(spec.name)) candidates.push_back(twin);
+  QFont chosen = Font(spec.name, spec);
+  for (const std::string& family : candidates) {
+    const QFont font = Font(family, spec);
+    const QFontInfo drawn(font);
+    if (drawn.family().toStdString() == family && drawn.pixelSize() == spec.pixelHeight &&
+        drawn.bold() == spec.bold) {
+      chosen = font;
+      break;
+    }
+  }
+  made[key] = chosen;
+  return chosen;
+}
+
+std::string DrawnFamily(const TFontSpec& spec) {
+  return QFontInfo(MakeFont(spec)).family().toStdString();
 }
 
 }  // namespace platform

@@ -1,16 +1,22 @@
 // The fonts the window names, where this system has them under other names or files.
 #pragma once
 
+#include <QFont>
 #include <string>
 
 namespace platform {
 
-// Loads Wine's Tahoma and MS Sans Serif where installed and maps Arial and Arial Narrow to
-// their metric twins; missing fonts fall back to a sans-serif face of the same pixel height.
-// Safe to call more than once.
+struct TFontSpec;
+
+// Loads Wine's Tahoma and MS Sans Serif where installed. Safe to call more than once.
 void PrepareFonts();
 
-// The family actually drawn for `name` (after PrepareFonts).
-std::string DrawnFamily(const std::string& name, int pixelHeight, bool bold);
+// The named font where it can be drawn at the given pixel height and weight; otherwise the
+// first substitute that can (Tahoma for MS Sans Serif, the Liberation metric twins for Arial
+// and Arial Narrow, then a plain sans-serif face).
+QFont MakeFont(const TFontSpec& spec);
+
+// The family drawn for `spec`.
+std::string DrawnFamily(const TFontSpec& spec);
 
 }  // namespace platform

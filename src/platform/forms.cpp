@@ -15,6 +15,7 @@
 
 #include "platform/application.h"
 #include "platform/dialogs.h"
+#include "platform/fonts.h"
 
 namespace platform {
 
@@ -63,10 +64,7 @@ std::optional<int32_t> ParseWholeNumber(const std::string& text) {
 }
 
 void ApplyFont(QWidget* w, const TFontSpec& spec) {
-  QFont font(QString::fromStdString(spec.name));
-  font.setPixelSize(spec.pixelHeight);
-  font.setBold(spec.bold);
-  w->setFont(font);
+  w->setFont(MakeFont(spec));
 }
 
 void FillWith(QWidget* w, TColor color) {
@@ -194,7 +192,7 @@ void TRadioGroup::PlaceItems() {
   const int rowHeight = room / static_cast<int>(buttons_.size());
   for (size_t i = 0; i < buttons_.size(); ++i) {
     const int y = top + static_cast<int>(i) * rowHeight;
-    buttons_[i]->setGeometry(8, y + std::max(0, (rowHeight - 17) / 2), width() - 12, 17);
+    buttons_[i]->setGeometry(6, y + std::max(0, (rowHeight - 17) / 2), width() - 8, 17);
   }
 }
 

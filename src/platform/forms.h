@@ -50,7 +50,8 @@ std::string Latin1Text(const std::string& bytes);
 // within 32 bits), or nothing.
 std::optional<int32_t> ParseWholeNumber(const std::string& text);
 
-// Font by pixel height, not point size, so nothing scales with the screen.
+// Font by pixel height, not point size, so nothing scales with the screen; where the named
+// font cannot be drawn at that height, a substitute of the same height and weight is.
 struct TFontSpec {
   std::string name;
   int pixelHeight = 11;
