@@ -162,6 +162,20 @@ TEST_P(PtyDiscoveryTest, FindsTheSimulatedEncoderAtItsRate) {
   form.reset();
 }
 
+TEST_F(PtyDiscoveryTest, ALinkCannotTakeASystemPortsName) {
+  SystemComm().SetListSystemPorts(true);
+  std::vector<PortInfo> system = SystemComm().ListPorts();
+  if (system.empty()) GTEST_SKIP() << "no system serial port listed here";
+  sim::PtyHost host({}, 115200);
+  ASSERT_TRUE(host.Start());
+  ASSERT_FALSE(sim::RegisterVirtualPort(system[0].designation, host.SlavePath()).empty());
+  ASSERT_FALSE(sim::RegisterVirtualPort("sim0", host.SlavePath()).empty());
+  const std::vector<PortInfo> ports = SystemComm().ListPorts();  // nothing is opened
+  ASSERT_EQ(ports.size(), system.size() + 1);
+  EXPECT_EQ(ports[0].path, system[0].path);
+  EXPECT_EQ(ports.back().designation, "sim0");
+}
+
 INSTANTIATE_TEST_SUITE_P(Rates, PtyDiscoveryTest, ::testing::Values(128000u, 921600u));
 
 }  // namespace

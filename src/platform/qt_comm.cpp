@@ -4,6 +4,7 @@
 #include <QSerialPort>
 #include <QSerialPortInfo>
 #include <QThread>
+#include <algorithm>
 
 #include "platform/port_list.h"
 
@@ -75,7 +76,13 @@ std::vector<PortInfo> QtCommBackend::ListPorts() {
       ports.push_back({info.portName().toStdString(), info.description().toStdString(),
                        info.systemLocation().toStdString()});
   }
-  for (PortInfo& port : VirtualPorts(VirtualPortsDir())) ports.push_back(std::move(port));
+  for (PortInfo& port : VirtualPorts(VirtualPortsDir())) {
+    // An entry is opened by its designation: a link may not take a system port's name.
+    const bool taken = std::any_of(ports.begin(), ports.end(), [&](const PortInfo& listed) {
+      return listed.designation == port.designation;
+    });
+    if (!taken) ports.push_back(std::move(port));
+  }
   return ports;
 }
 
