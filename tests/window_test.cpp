@@ -8,6 +8,7 @@
 #include "form_fixture.h"
 #include "test_support.h"
 #include "ui/dial.h"
+#include "ui/indicators.h"
 #include "ui/raw_view.h"
 
 using namespace platform;
@@ -84,6 +85,14 @@ TEST(SnapTest, EdgesWithinTenPixelsSnapToTheWorkArea) {
     EXPECT_EQ(SnapToWorkArea(QRect(r.at, QSize(719, 429)), work, 10), r.snapped)
         << r.at.x() << "," << r.at.y();
   }
+}
+
+TEST(IndicatorTest, BlinkerAlternatesFromAnyColourAndFlagsAreGreyWhenOff) {
+  EXPECT_EQ(NextBlinkerColour(clBtnFace), clYellow);
+  EXPECT_EQ(NextBlinkerColour(clYellow), clBlue);
+  EXPECT_EQ(NextBlinkerColour(clBlue), clYellow);
+  EXPECT_EQ(Indicator(false, clRed), clGray);
+  EXPECT_EQ(Indicator(true, clOrange), clOrange);
 }
 
 TEST(DialTest, NeedleEndsForTheWorkedAngles) {
