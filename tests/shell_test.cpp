@@ -69,7 +69,6 @@ TEST_F(ShellTest, TypedDelaysTakeEffectAtOnce) {
     bool ticking;
   };
   form->cbBeriEnkoder->SetChecked(true);
-  form->TimerBeriEnkoder->SetOnTimer([](TObject*) {});  // a handler, so that it can tick
   for (const Row& r : {Row{"20", 20, true}, Row{"0", 0, false}, Row{"-5", 0, false},
                        Row{"abc", 10, true}, Row{"5000", 5000, true}, Row{"-1", 5000, true}}) {
     form->seDelay->SetText(r.typed);
@@ -81,19 +80,25 @@ TEST_F(ShellTest, TypedDelaysTakeEffectAtOnce) {
 }
 
 TEST_F(ShellTest, TickIntervalFollowsTheDelayField) {
-  std::vector<uint32_t> ticks;
-  form->TimerBeriEnkoder->SetOnTimer([&](TObject*) { ticks.push_back(clock.Now()); });
+  // Each tick is a poll step: the encoder tells when its requests came.
+  sim::MemoryDevice& device = comm.AddDevice("/dev/ttyS0");
   form->InitTimer->SetEnabled(false);
+  OpenPort("/dev/ttyS0");
   form->cbBeriEnkoder->SetChecked(true);
   const uint32_t t0 = clock.Now();
   Application.DispatchFor(100);
+  const uint32_t changed = clock.Now() - t0;  // the step at 100 took its exchange's time
   form->seDelay->SetText("20");
   Application.DispatchFor(40);
-  ASSERT_EQ(ticks.size(), 4u);
-  EXPECT_EQ(ticks[0] - t0, 50u);
-  EXPECT_EQ(ticks[1] - t0, 100u);
-  EXPECT_EQ(ticks[2] - t0, 120u);  // one new interval after the change
-  EXPECT_EQ(ticks[3] - t0, 140u);
+  std::string requests;
+  std::vector<uint32_t> ticks;
+  for (const sim::ReceivedFrame& f : device.engine().Frames()) {
+    requests += f.bytes;
+    ticks.push_back(f.at - t0);
+  }
+  EXPECT_EQ(requests, "13ds");  // the cycle goes on at the index it had reached
+  // One new interval after the change.
+  EXPECT_EQ(ticks, (std::vector<uint32_t>{50, 100, changed + 20, changed + 40}));
 }
 
 TEST_F(ShellTest, WaitMsDispatchesAtLeastOnceAndEndsAfterItsTime) {

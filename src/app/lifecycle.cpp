@@ -40,3 +40,7 @@ void TMainForm::cbBeriEnkoderClick(TObject* /*Sender*/) {
   TrenutniUkazIdx = 1;
   TimerBeriEnkoder->SetEnabled(cbBeriEnkoder->Checked());
 }
+
+void TMainForm::TimerBeriEnkoderTimer(TObject* /*Sender*/) {
+  BeriPozicijo();
+}

@@ -49,6 +49,7 @@ TMainForm::TMainForm() {
   seDelay->OnChange = [this](TObject* sender) { seDelayChange(sender); };
   PaintBoxKot->OnPaint = [this](TObject* sender) { PaintBoxKotPaint(sender); };
   InitTimer->SetOnTimer([this](TObject* sender) { InitTimerTimer(sender); });
+  TimerBeriEnkoder->SetOnTimer([this](TObject* sender) { TimerBeriEnkoderTimer(sender); });
   FormCreate(this);
 }
 

@@ -79,6 +79,8 @@ class TMainForm : public platform::TForm {
   void FormKeyDown(TObject* Sender, uint16_t& Key, platform::TShiftState Shift);
   void seDelayChange(TObject* Sender);
   void cbBeriEnkoderClick(TObject* Sender);
+  // One poll step per tick.
+  void TimerBeriEnkoderTimer(TObject* Sender);
   // Searches every port at every rate for the encoder.
   void InitTimerTimer(TObject* Sender);
   // Draws the angle dial from kot.
@@ -88,6 +90,11 @@ class TMainForm : public platform::TForm {
   void CloseComPort();
   // Asks the device on the open port who it is; true for a Tovra-2 encoder.
   bool BeriVerzijo();
+  // Sends the next request of the polling cycle and decodes its reply; an unanswered request
+  // closes the port and hands back to detection.
+  void BeriPozicijo();
+  // Decodes the reply in RxBuffer to the poll index `index` into the state and the displays.
+  void ProcessReply(uint8_t index);
   // Writes the reply in RxBuffer to the poll index `index` as a line of the raw reply view.
   void AppendRawReply(uint8_t index);
 
