@@ -57,6 +57,11 @@ void PtyHost::Stop() {
   slave_ = master_ = -1;
 }
 
+void PtyHost::Configure(const std::function<void(EncoderConfig&)>& change) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  change(engine_.Config());
+}
+
 std::vector<ReceivedFrame> PtyHost::Frames() {
   std::lock_guard<std::mutex> lock(mutex_);
   return engine_.Frames();

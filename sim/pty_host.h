@@ -2,6 +2,7 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -23,6 +24,9 @@ class PtyHost {
   void Stop();
   // The device the tool opens.
   const std::string& SlavePath() const { return slavePath_; }
+
+  // Changes the encoder's configuration while it runs (thread-safe).
+  void Configure(const std::function<void(EncoderConfig&)>& change);
 
   // Thread-safe copies of what the encoder received, and the rates it heard bytes at.
   std::vector<ReceivedFrame> Frames();

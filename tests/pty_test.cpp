@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <functional>
 #include <memory>
 
 #include "platform/application.h"
@@ -159,6 +160,68 @@ TEST_P(PtyDiscoveryTest, FindsTheSimulatedEncoderAtItsRate) {
   const auto frames = host.Frames();
   ASSERT_EQ(frames.size(), 1u);
   EXPECT_EQ(frames[0].bytes, "v");
+  form.reset();
+}
+
+// Dispatches events until `done` holds or `ms` have passed; whether it holds.
+bool DispatchUntil(const std::function<bool()>& done, int ms) {
+  for (int waited = 0; waited < ms && !done(); waited += 10) Application.DispatchFor(10);
+  return done();
+}
+
+// The requests the encoder heard, one character each.
+std::string Requests(sim::PtyHost& host) {
+  std::string requests;
+  for (const sim::ReceivedFrame& f : host.Frames()) requests += f.bytes;
+  return requests;
+}
+
+TEST_F(PtyDiscoveryTest, PollsDecodesAndFindsTheEncoderAgainAfterItFellSilent) {
+  sim::EncoderConfig config;  // a multiturn device, 18 bits
+  config.startDegrees = 90.0;
+  config.degreesPerSecond = 0.0;
+  config.startTurns = -3;
+  config.status = 0x4001;
+  config.temperature = 42;
+  config.signalLevel = 2000;
+  sim::PtyHost host(config, 115200);
+  ASSERT_TRUE(host.Start());
+  ASSERT_FALSE(sim::RegisterVirtualPort("sim0", host.SlavePath()).empty());
+  auto form = std::make_unique<TMainForm>();  // the first search comes 200 ms later
+
+  // Two full cycles and more, in order, after identification.
+  ASSERT_TRUE(DispatchUntil([&] { return Requests(host).size() >= 14; }, 5000));
+  EXPECT_EQ(Requests(host).substr(0, 14), "v13dsta13dsta1");
+  EXPECT_EQ(form->pnlAbsPosDeg->Caption(), "90.00 \u00B0");
+  EXPECT_EQ(form->pnlAbsPosCnt->Caption(), "65536");
+  EXPECT_EQ(form->pnlAbsPosMT->Caption(), "-3");
+  EXPECT_TRUE(form->pnlAbsPosMT->Visible());
+  EXPECT_EQ(form->pnlClipADC->Color(), clRed);
+  EXPECT_EQ(form->pnlSkokPozicije->Color(), clRed);
+  EXPECT_EQ(form->pnlAError->Color(), clGray);
+  EXPECT_EQ(form->lblSpeed->Caption(), "Speed: 0");
+  EXPECT_EQ(form->lblTempAsic_C->Caption(), "Temp: 42 \u00B0C");
+  EXPECT_EQ(form->lblSignalLevel->Caption(), "Signal level: 2000");
+  EXPECT_EQ(form->pnlAbsPosDeg->Color(), clWhite);
+  EXPECT_FLOAT_EQ(form->kot, 90.0f);
+
+  // Silent: the next request goes unanswered and the search starts again.
+  host.Configure([](sim::EncoderConfig& c) { c.silent = true; });
+  ASSERT_TRUE(DispatchUntil([&] { return !form->cbBeriEnkoder->Checked(); }, 2000));
+  EXPECT_EQ(form->ComID, INVALID_HANDLE_VALUE);
+  EXPECT_TRUE(form->InitTimer->Enabled());
+  EXPECT_EQ(form->pnlAbsPosDeg->Caption(), "not connected");
+  const size_t heard = Requests(host).size();
+  ASSERT_TRUE(DispatchUntil([&] { return Requests(host).size() > heard; }, 3000));
+  EXPECT_EQ(Requests(host).back(), 'v');  // a search, asking who is there
+
+  // Answering again: a later search finds it and polling starts over at "1".
+  host.Configure([](sim::EncoderConfig& c) { c.silent = false; });
+  ASSERT_TRUE(DispatchUntil([&] { return form->cbBeriEnkoder->Checked(); }, 5000));
+  ASSERT_TRUE(DispatchUntil([&] { return Requests(host).back() == '3'; }, 1000));
+  const std::string requests = Requests(host);
+  EXPECT_EQ(requests.substr(requests.size() - 3), "v13");
+  EXPECT_EQ(form->pnlAbsPosCnt->Caption(), "65536");
   form.reset();
 }
 
