@@ -1,9 +1,5 @@
 // Figures, not pass/fail: the ports Qt lists here, how long one detection run takes with and
 // without them, what a WaitMs costs the processor, and an exchange's round trip on a pty.
-#include <sys/resource.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <QApplication>
 #include <chrono>
 #include <cstdio>
@@ -11,8 +7,8 @@
 #include <string>
 
 #include "app/orodja.h"
+#include "bench_support.h"
 #include "platform/application.h"
-#include "platform/dialogs.h"
 #include "platform/qt_comm.h"
 #include "serial/exchange.h"
 #include "sim/pty_host.h"
@@ -26,13 +22,6 @@ namespace {
 
 double Ms(Clock::duration d) {
   return std::chrono::duration<double, std::milli>(d).count();
-}
-
-double CpuMs() {
-  rusage usage{};
-  ::getrusage(RUSAGE_SELF, &usage);
-  return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000.0 +
-         (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000.0;
 }
 
 double DetectionMs(bool systemPorts, int* entries) {
@@ -52,10 +41,7 @@ double DetectionMs(bool systemPorts, int* entries) {
 int main(int argc, char** argv) {
   ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
   QApplication app(argc, argv);
-  SetMessageDlgHandler([](const std::string& text, TMsgDlgType) {
-    std::printf("  message: %s\n", text.c_str());
-    return mrOk;
-  });
+  PrintMessages();
 
   std::printf("System ports Qt lists here:\n");
   SystemComm().SetListSystemPorts(true);
@@ -63,9 +49,8 @@ int main(int argc, char** argv) {
     std::printf("  %-12s description \"%s\"  %s\n", port.designation.c_str(),
                 port.description.c_str(), port.path.c_str());
 
-  char folder[] = "/tmp/tovra2-bench-XXXXXX";
-  if (!::mkdtemp(folder)) return 1;
-  ::setenv("XDG_RUNTIME_DIR", folder, 1);
+  RuntimeFolder runtime;
+  if (!runtime.Ok()) return 1;
 
   // The encoder at the last rate tried: the longest successful search.
   sim::PtyHost host({}, 921600);
@@ -97,6 +82,5 @@ int main(int argc, char** argv) {
     std::printf("Poll exchange \"1\" on a pty at 921600: %d/%d answered, %.3f ms each\n", ok, n,
                 Ms(Clock::now() - t1) / n);
   }
-  std::system((std::string("rm -rf '") + folder + "'").c_str());
   return 0;
 }

@@ -1,15 +1,13 @@
 // Figures, not pass/fail: the poll rate the window achieves over a pseudo-terminal at two
 // delays, and the processor time its thread uses per second of polling.
-#include <sys/resource.h>
-
 #include <QApplication>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
+#include "bench_support.h"
 #include "platform/application.h"
-#include "platform/dialogs.h"
 #include "platform/qt_comm.h"
 #include "sim/pty_host.h"
 #include "sim/registration.h"
@@ -19,14 +17,6 @@ using namespace platform;
 using Clock = std::chrono::steady_clock;
 
 namespace {
-
-// Processor time of the calling thread (the window's), without the simulator's.
-double ThreadCpuMs() {
-  rusage usage{};
-  ::getrusage(RUSAGE_THREAD, &usage);
-  return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000.0 +
-         (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000.0;
-}
 
 size_t Polls(sim::PtyHost& host) {
   size_t n = 0;
@@ -39,13 +29,9 @@ size_t Polls(sim::PtyHost& host) {
 int main(int argc, char** argv) {
   ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
   QApplication app(argc, argv);
-  SetMessageDlgHandler([](const std::string& text, TMsgDlgType) {
-    std::printf("  message: %s\n", text.c_str());
-    return mrOk;
-  });
-  char folder[] = "/tmp/tovra2-bench-XXXXXX";
-  if (!::mkdtemp(folder)) return 1;
-  ::setenv("XDG_RUNTIME_DIR", folder, 1);
+  PrintMessages();
+  RuntimeFolder runtime;
+  if (!runtime.Ok()) return 1;
   SystemComm().SetListSystemPorts(false);
 
   sim::PtyHost host({}, 115200);
@@ -63,7 +49,7 @@ int main(int argc, char** argv) {
       form.seDelay->SetText(delay);
       Application.DispatchFor(200);
       const size_t polls0 = Polls(host);
-      const double cpu0 = ThreadCpuMs();
+      const double cpu0 = CpuMs(RUSAGE_THREAD);
       const auto t0 = Clock::now();
       Application.DispatchFor(static_cast<uint32_t>(seconds * 1000));
       const double wall = std::chrono::duration<double>(Clock::now() - t0).count();
@@ -72,11 +58,10 @@ int main(int argc, char** argv) {
           "seDelay %s ms: %zu polls in %.2f s = %.1f polls/s (ideal %.0f); window thread "
           "%.1f ms processor per second of polling%s\n",
           delay, polls, wall, polls / wall, 1000.0 / std::atoi(delay),
-          (ThreadCpuMs() - cpu0) / wall,
+          (CpuMs(RUSAGE_THREAD) - cpu0) / wall,
           form.cbBeriEnkoder->Checked() ? "" : " (polling stopped!)");
     }
   }
   host.Stop();
-  std::system((std::string("rm -rf '") + folder + "'").c_str());
   return 0;
 }

@@ -10,6 +10,7 @@
 #include <QTest>
 #include <cstdio>
 #include <cstdlib>
+#include <initializer_list>
 #include <string>
 
 #include "platform/application.h"
@@ -29,6 +30,22 @@ namespace {
 
 QRgb Rgb(TColor c) {
   return qRgb((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF);
+}
+
+QRgb At(const QImage& shot, int x, int y) {
+  return shot.pixel(x, y) & 0xFFFFFF;
+}
+
+struct Spot {
+  const char* what;
+  int x, y;
+  TColor colour;
+};
+
+void ExpectSpots(const QImage& shot, std::initializer_list<Spot> spots) {
+  for (const Spot& spot : spots)
+    EXPECT_EQ(At(shot, spot.x, spot.y), Rgb(spot.colour) & 0xFFFFFF)
+        << spot.what << " at " << spot.x << "," << spot.y;
 }
 
 // The window's pixels as the screen shows them, saved under `name`.
@@ -64,28 +81,21 @@ TEST(ScreenshotTest, MainWindowAtKnownPixels) {
                 font->bold ? " bold" : "", DrawnFamily(*font).c_str());
 
   ASSERT_EQ(shot.size(), QSize(719, 429));
-  auto at = [&](int x, int y) { return shot.pixel(x, y) & 0xFFFFFF; };
-  struct Spot {
-    const char* what;
-    int x, y;
-    TColor colour;
-  };
-  const Spot spots[] = {
-      {"window background", 700, 5, clBtnFace},
-      {"status panel Error", 293, 144, clSilver},
-      {"status panel Multiturn Err", 373, 252, clSilver},
-      {"self-calibration panel Procedure finished", 494, 183, clSilver},
-      {"self-calibration panel Calibration successfull", 494, 297, clSilver},
-      {"counts panel", 185, 51, clWhite},
-      {"degrees panel", 185, 88, clWhite},
-      {"header label", form.lblHeader->x(), form.lblHeader->y(), clWhite},
-      {"header label, far end", form.lblHeader->geometry().right(), form.lblHeader->y(), clWhite},
-      {"dial circle, bottom", 232, 232, clBlack},
-      {"dial centre, needle", 232, 175, clBlue},
-  };
-  for (const Spot& spot : spots)
-    EXPECT_EQ(at(spot.x, spot.y), Rgb(spot.colour) & 0xFFFFFF)
-        << spot.what << " at " << spot.x << "," << spot.y;
+  auto at = [&](int x, int y) { return At(shot, x, y); };
+  ExpectSpots(shot, {
+                        {"window background", 700, 5, clBtnFace},
+                        {"status panel Error", 293, 144, clSilver},
+                        {"status panel Multiturn Err", 373, 252, clSilver},
+                        {"self-calibration panel Procedure finished", 494, 183, clSilver},
+                        {"self-calibration panel Calibration successfull", 494, 297, clSilver},
+                        {"counts panel", 185, 51, clWhite},
+                        {"degrees panel", 185, 88, clWhite},
+                        {"header label", form.lblHeader->x(), form.lblHeader->y(), clWhite},
+                        {"header label, far end", form.lblHeader->geometry().right(),
+                         form.lblHeader->y(), clWhite},
+                        {"dial circle, bottom", 232, 232, clBlack},
+                        {"dial centre, needle", 232, 175, clBlue},
+                    });
 
   // The needle points straight up: blue near (232, 133), 2 pixels wide.
   int blue = 0;
@@ -129,26 +139,18 @@ TEST(ScreenshotTest, PollingTheSimulatedEncoder) {
 
     const QImage shot = Shot(form, "main_window_polling.png");
     ASSERT_EQ(shot.size(), QSize(719, 429));
-    auto at = [&](int x, int y) { return shot.pixel(x, y) & 0xFFFFFF; };
-    struct Spot {
-      const char* what;
-      int x, y;
-      TColor colour;
-    };
-    const Spot spots[] = {
-        {"status panel Error", 293, 144, clRed},
-        {"status panel Warning", 373, 144, clOrange},
-        {"status panel Multiturn Err", 373, 252, clLightRed},
-        {"status panel Sensor Init", 293, 162, clGray},
-        {"status panel Accelerat Err", 373, 198, clGray},
-        {"degrees panel", 185, 88, clWhite},
-        {"counts panel", 185, 51, clWhite},
-        {"multiturn panel, shown", 185, 14, clWhite},
-        {"dial centre, needle", 232, 183, clBlue},
-    };
-    for (const Spot& spot : spots)
-      EXPECT_EQ(at(spot.x, spot.y), Rgb(spot.colour) & 0xFFFFFF)
-          << spot.what << " at " << spot.x << "," << spot.y;
+    auto at = [&](int x, int y) { return At(shot, x, y); };
+    ExpectSpots(shot, {
+                          {"status panel Error", 293, 144, clRed},
+                          {"status panel Warning", 373, 144, clOrange},
+                          {"status panel Multiturn Err", 373, 252, clLightRed},
+                          {"status panel Sensor Init", 293, 162, clGray},
+                          {"status panel Accelerat Err", 373, 198, clGray},
+                          {"degrees panel", 185, 88, clWhite},
+                          {"counts panel", 185, 51, clWhite},
+                          {"multiturn panel, shown", 185, 14, clWhite},
+                          {"dial centre, needle", 232, 183, clBlue},
+                      });
     // The needle points left, at 90 degrees: 2 pixels thick half-way along, none upwards.
     int blue = 0;
     for (int y = 178; y <= 188; ++y) blue += at(207, y) == (Rgb(clBlue) & 0xFFFFFF);
