@@ -1,5 +1,6 @@
 #include "ui/indicators.h"
 
+#include "protocol/calibration.h"
 #include "ui/main.h"
 
 const std::array<StatusBit, 14> kStatusBits{{
@@ -17,4 +18,12 @@ const std::array<StatusBit, 14> kStatusBits{{
     {0x0008, &TMainForm::pnlVref_out_of_range, kIndicatorError},
     {0x0002, &TMainForm::pnlInvalidPNcode, kIndicatorError},
     {0x0001, &TMainForm::pnlSkokPozicije, kIndicatorError},
+}};
+
+const std::array<SelfCalBit, 5> kSelfCalBits{{
+    {protocol::kCalTimeout, &TMainForm::pnlAselfCalTimeout, kIndicatorError},
+    {protocol::kCalOutOfRange, &TMainForm::pnlAselfCalOutOfRange, kIndicatorError},
+    {protocol::kCalParamOutOfRange, &TMainForm::pnlAselfCalParamOutOfRange, kIndicatorError},
+    {protocol::kCalNoCorrection, &TMainForm::pnlAselfCalNoCorrection, kIndicatorWarning},
+    {protocol::kCalUserErrorMap, &TMainForm::pnlASelfCalUserErrMap, kIndicatorGood},
 }};

@@ -46,3 +46,11 @@ struct StatusBit {
   platform::TColor on;
 };
 extern const std::array<StatusBit, 14> kStatusBits;
+
+// The self-calibration status byte's flags, their panels and on colours.
+struct SelfCalBit {
+  uint8_t mask;
+  platform::TPanel* TMainForm::*panel;
+  platform::TColor on;
+};
+extern const std::array<SelfCalBit, 5> kSelfCalBits;

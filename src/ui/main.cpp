@@ -47,6 +47,10 @@ TMainForm::TMainForm() {
     FormKeyDown(sender, key, shift);
   };
   seDelay->OnChange = [this](TObject* sender) { seDelayChange(sender); };
+  btnMTzero->OnClick = [this](TObject* sender) { btnMTzeroClick(sender); };
+  btnSTzero->OnClick = [this](TObject* sender) { btnSTzeroClick(sender); };
+  btnResetFactory->OnClick = [this](TObject* sender) { btnResetFactoryClick(sender); };
+  btnStartSelfCal->OnClick = [this](TObject* sender) { btnStartSelfCalClick(sender); };
   PaintBoxKot->OnPaint = [this](TObject* sender) { PaintBoxKotPaint(sender); };
   InitTimer->SetOnTimer([this](TObject* sender) { InitTimerTimer(sender); });
   TimerBeriEnkoder->SetOnTimer([this](TObject* sender) { TimerBeriEnkoderTimer(sender); });

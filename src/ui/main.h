@@ -83,6 +83,11 @@ class TMainForm : public platform::TForm {
   void TimerBeriEnkoderTimer(TObject* Sender);
   // Searches every port at every rate for the encoder.
   void InitTimerTimer(TObject* Sender);
+  // The command buttons: multiturn reset, factory reset, zero point, self-calibration.
+  void btnMTzeroClick(TObject* Sender);
+  void btnResetFactoryClick(TObject* Sender);
+  void btnSTzeroClick(TObject* Sender);
+  void btnStartSelfCalClick(TObject* Sender);
   // Draws the angle dial from kot.
   void PaintBoxKotPaint(TObject* Sender);
 
