@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <functional>
 #include <memory>
@@ -117,7 +118,10 @@ class PtyDiscoveryTest : public ::testing::TestWithParam<uint32_t> {
     ::setenv("XDG_RUNTIME_DIR", runtime_.c_str(), 1);
     SystemComm().SetListSystemPorts(false);
     Application.Reset();
-    SetMessageDlgHandler([](const std::string&, TMsgDlgType) { return mrOk; });
+    SetMessageDlgHandler([this](const std::string& text, TMsgDlgType) {
+      messages_.push_back(text);
+      return mrOk;
+    });
   }
   void TearDown() override {
     SetMessageDlgHandler(nullptr);
@@ -126,6 +130,7 @@ class PtyDiscoveryTest : public ::testing::TestWithParam<uint32_t> {
     std::system(("rm -rf '" + runtime_ + "'").c_str());
   }
   std::string runtime_;
+  std::vector<std::string> messages_;
 };
 
 TEST_P(PtyDiscoveryTest, FindsTheSimulatedEncoderAtItsRate) {
@@ -222,6 +227,32 @@ TEST_F(PtyDiscoveryTest, PollsDecodesAndFindsTheEncoderAgainAfterItFellSilent) {
   const std::string requests = Requests(host);
   EXPECT_EQ(requests.substr(requests.size() - 3), "v13");
   EXPECT_EQ(form->pnlAbsPosCnt->Caption(), "65536");
+  form.reset();
+}
+
+TEST_F(PtyDiscoveryTest, SetZeroHereMakesTheEncoderReadZero) {
+  sim::EncoderConfig config;  // 18 bits, turning slowly, at about 200 degrees now
+  const auto nowMs = static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                               std::chrono::steady_clock::now().time_since_epoch())
+                                               .count());
+  config.degreesPerSecond = 1.0;
+  config.startDegrees = 200.0 - nowMs / 1000.0;
+  sim::PtyHost host(config, 115200);
+  ASSERT_TRUE(host.Start());
+  ASSERT_FALSE(sim::RegisterVirtualPort("sim0", host.SlavePath()).empty());
+  auto form = std::make_unique<TMainForm>();
+  ASSERT_TRUE(DispatchUntil([&] { return Requests(host).size() >= 3; }, 5000));
+  ASSERT_GT(form->kot, 190.0f);
+
+  form->btnSTzero->Click();
+  EXPECT_TRUE(form->cbBeriEnkoder->Checked());
+  const size_t after = Requests(host).size();
+  ASSERT_TRUE(DispatchUntil([&] { return Requests(host).size() >= after + 6; }, 2000));
+  // A second or so of turning since the zero: well under 2 degrees.
+  EXPECT_LT(form->kot, 2.0f);
+  EXPECT_LT(form->ST_value, 2 * 262144 / 360);
+  EXPECT_FALSE(form->Encoder_Error);
+  EXPECT_TRUE(messages_.empty());
   form.reset();
 }
 
