@@ -27,3 +27,13 @@ inline platform::THandle OpenAt(const std::string& path, uint32_t baud) {
   platform::SetCommState(h, dcb);
   return h;
 }
+
+// The self-calibration report for counter 1, eccentricity 50 µm at 212 degrees, a radial shift
+// of -12 µm on a 33.4 mm ring, with a decimal point (the simulator's default outcome).
+inline const std::string kSelfCalReport =
+    "Counter: 1\r\n"
+    "Ring eccentricity: 50 \u00B5m\r\n"
+    "Eccentricity angle: 212 deg\r\n"
+    "Readhead radial shift: -12 \u00B5m\r\n"
+    "Est. accuracy before calib.: \u00B10.187\u00B0\r\n"
+    "Est. accuracy after calib.: \u00B10.031\u00B0";
