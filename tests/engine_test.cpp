@@ -108,6 +108,23 @@ TEST(EngineTest, ZeroOffsetMakesTheCurrentPositionZero) {
   EXPECT_EQ(engine.Position(0), 65536u);
 }
 
+TEST(EngineTest, MultiturnResetZeroesTheCounterUntilAFactoryReset) {
+  sim::EncoderConfig config = Profile("QRA03-1B18M-CC14");
+  config.startTurns = 5;
+  config.degreesPerSecond = 360.0;  // a turn a second
+  sim::Engine engine(config);
+  EXPECT_EQ(engine.Turns(0), 5);
+  Ask(engine, FrameMultiturnReset, 500);
+  EXPECT_EQ(engine.Turns(500), 0);
+  EXPECT_EQ(engine.Turns(1500), 1);  // counting on from zero
+  EXPECT_EQ(ReadSigned(Ask(engine, "3", 1500), 1, 2), 1);
+  Ask(engine, protocol::WithValue(FrameZeroOffset, 1000), 1500);
+  Ask(engine, FrameSave, 1500);
+  EXPECT_EQ(engine.Turns(1500), 1);
+  Ask(engine, FrameFactoryReset, 1500);
+  EXPECT_EQ(engine.Turns(1500), 6);
+}
+
 TEST(EngineTest, CalibrationStatusChangesWhenTheRunEnds) {
   sim::EncoderConfig config;
   config.calibrationMs = 1000;
