@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QEvent>
+#include <QObject>
+#include <QWidget>
 #include <memory>
 #include <string>
 #include <vector>
@@ -19,6 +22,19 @@ struct TMainFormAccess {
   static ByteString& RxBuffer(TMainForm& f) { return f.RxBuffer; }
   static uint8_t& TrenutniUkazIdx(TMainForm& f) { return f.TrenutniUkazIdx; }
   static uint8_t& BufDisp(TMainForm& f) { return f.BufDisp; }
+};
+
+// Counts the paint events a widget receives.
+class PaintCounter : public QObject {
+ public:
+  explicit PaintCounter(QWidget* w) { w->installEventFilter(this); }
+  int paints = 0;
+
+ protected:
+  bool eventFilter(QObject*, QEvent* e) override {
+    if (e->type() == QEvent::Paint) ++paints;
+    return false;
+  }
 };
 
 struct ShownMessage {

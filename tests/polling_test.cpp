@@ -14,19 +14,6 @@ namespace {
 
 const char* const kDeg = "\u00B0";
 
-// Counts the paint events a widget receives.
-class PaintCounter : public QObject {
- public:
-  explicit PaintCounter(QWidget* w) { w->installEventFilter(this); }
-  int paints = 0;
-
- protected:
-  bool eventFilter(QObject*, QEvent* e) override {
-    if (e->type() == QEvent::Paint) ++paints;
-    return false;
-  }
-};
-
 class DecodingTest : public FormTest {
  protected:
   void SetUp() override {

@@ -97,6 +97,12 @@ TEST(ScreenshotTest, MainWindowAtKnownPixels) {
                         {"dial centre, needle", 232, 175, clBlue},
                     });
 
+  // The header label's white rectangle is 46 x 16 at (7, 174), its text in MS Sans Serif 10 pt.
+  ExpectSpots(shot, {{"header label, top left", 7, 174, clWhite},
+                     {"header label, bottom right", 52, 189, clWhite},
+                     {"right of the header label", 53, 180, clBtnFace},
+                     {"below the header label", 7, 190, clBtnFace}});
+
   // The needle points straight up: blue near (232, 133), 2 pixels wide.
   int blue = 0;
   for (int x = 230; x <= 234; ++x) blue += at(x, 136) == (Rgb(clBlue) & 0xFFFFFF);
@@ -151,6 +157,13 @@ TEST(ScreenshotTest, PollingTheSimulatedEncoder) {
                           {"multiturn panel, shown", 185, 14, clWhite},
                           {"dial centre, needle", 232, 183, clBlue},
                       });
+    // The selected port's row is 13 pixels high.
+    const QRgb row = at(60, 21);
+    EXPECT_NE(row, Rgb(clWhite) & 0xFFFFFF);
+    int rowHeight = 0;
+    for (int y = 10; y <= 40; ++y) rowHeight += at(60, y) == row;
+    EXPECT_EQ(rowHeight, 13);
+
     // The needle points left, at 90 degrees: 2 pixels thick half-way along, none upwards.
     int blue = 0;
     for (int y = 178; y <= 188; ++y) blue += at(207, y) == (Rgb(clBlue) & 0xFFFFFF);

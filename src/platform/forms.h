@@ -54,8 +54,13 @@ std::optional<int32_t> ParseWholeNumber(const std::string& text);
 // font cannot be drawn at that height, a substitute of the same height and weight is.
 struct TFontSpec {
   std::string name;
-  int pixelHeight = 11;
+  int pixelHeight = 11;  // character height
   bool bold = false;
+  // For a bitmap font: the cell height of the size to draw (character height plus internal
+  // leading); the named font is asked for by it, a substitute by the character height.
+  int cellHeight = 0;
+  // Whole-pixel advances (full hinting).
+  bool fullHinting = false;
 };
 void ApplyFont(QWidget* w, const TFontSpec& font);
 
@@ -174,6 +179,11 @@ class TListBox : public TControl<QListWidget> {
   // Makes `index` the only selected item; -1 clears the selection.
   void SetItemIndex(int index);
   void ClearSelection();
+  // Paints the frame and the rows at once.
+  void Repaint() {
+    repaint();
+    viewport()->repaint();
+  }
 };
 
 // A number field whose value, while the user types, is the typed whole number (or the lower

@@ -131,8 +131,10 @@ void TMainForm::CreateControls() {
   lblTempAsic_C = Label(this, 230, 332, "TempAsic", kMeasurementFont);
   lblSignalLevel = Label(this, 230, 361, "SignalLevel", kMeasurementFont);
   lblTovraairGap = Label(this, 230, 393, "AirGap", kMeasurementFont);
-  for (TLabel* label : {lblSpeed, lblTempAsic_C, lblSignalLevel, lblTovraairGap})
+  for (TLabel* label : {lblSpeed, lblTempAsic_C, lblSignalLevel, lblTovraairGap}) {
     label->SetColor(clBtnFace);
+    label->setMinimumHeight(23);  // the layout's line height for this font
+  }
 
   gbEncoderStatus = new TGroupBox(this);
   gbEncoderStatus->SetBounds(288, 126, 166, 148);
