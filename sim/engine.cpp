@@ -110,6 +110,8 @@ ByteString Engine::Answer(const ByteString& frame, uint32_t nowMs) {
     return {};
   }
   if (config_.silent) return {};
+  if (config_.silentAfter >= 0 && answered_ >= config_.silentAfter) return {};
+  ++answered_;
   const char request = frame[0];
   ByteString reply;
   if (request == 'v') {

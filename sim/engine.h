@@ -44,6 +44,7 @@ struct EncoderConfig {
   int shortBy = 0;           // every reply lacks this many bytes at its end
   int extraBytes = 0;        // every reply carries this many more bytes
   bool noise = false;        // answers with bytes of the right length but random content
+  int silentAfter = -1;      // answers only this many requests, then nothing (-1: all)
 };
 
 // A complete request or frame as the engine took it.
@@ -85,6 +86,7 @@ class Engine {
   bool calibrating_ = false;
   uint32_t calibrationStart_ = 0;
   uint32_t noiseState_ = 0x1234567u;
+  int answered_ = 0;
 };
 
 }  // namespace sim

@@ -44,6 +44,7 @@ bool PtyHost::Start(std::string* error) {
   ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
   slavePath_ = name;
   stop_ = false;
+  startMs_ = NowMs();
   thread_ = std::thread([this] { Run(); });
   return true;
 }
@@ -72,6 +73,20 @@ std::vector<uint32_t> PtyHost::RatesSeen() {
   return ratesSeen_;
 }
 
+void PtyHost::Log(uint32_t baud, const char* direction, const ByteString& bytes) {
+  if (!log_ || bytes.empty()) return;
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string line =
+      std::to_string(NowMs() - startMs_) + " " + std::to_string(baud) + " " + direction;
+  for (char c : bytes) {
+    const auto b = static_cast<uint8_t>(c);
+    line += ' ';
+    line += kHex[b >> 4];
+    line += kHex[b & 0x0F];
+  }
+  log_(line);
+}
+
 void PtyHost::Run() {
   while (!stop_) {
     pollfd pfd{master_, POLLIN, 0};
@@ -86,12 +101,26 @@ void PtyHost::Run() {
       std::lock_guard<std::mutex> lock(mutex_);
       if (known && (ratesSeen_.empty() || ratesSeen_.back() != line.baud))
         ratesSeen_.push_back(line.baud);
-      if (!known || line.baud != listenBaud_ || !line.eightNone1) continue;
-      for (ssize_t i = 0; i < got; ++i) reply += engine_.Receive(buffer[i], NowMs());
+      if (!known || line.baud != listenBaud_ || !line.eightNone1) {
+        Log(line.baud, "rx", ByteString(reinterpret_cast<char*>(buffer), static_cast<size_t>(got)));
+        if (noiseAtOtherRates_) reply.assign(static_cast<size_t>(got), '\xFF');
+      } else {
+        for (ssize_t i = 0; i < got; ++i) {
+          const size_t frames = engine_.Frames().size();
+          const ByteString answer = engine_.Receive(buffer[i], NowMs());
+          if (engine_.Frames().size() > frames) Log(line.baud, "rx", engine_.Frames().back().bytes);
+          Log(line.baud, "tx", answer);
+          reply += answer;
+        }
+      }
     }
+    // At the line's pace: 10 bits a byte.
+    const auto perByteUs = line.baud > 0 ? 10'000'000u / line.baud : 0u;
     size_t sent = 0;
     while (sent < reply.size() && !stop_) {
-      const ssize_t n = ::write(master_, reply.data() + sent, reply.size() - sent);
+      const size_t chunk = wireTime_ ? 1 : reply.size() - sent;
+      if (wireTime_ && perByteUs > 0) ::usleep(perByteUs);
+      const ssize_t n = ::write(master_, reply.data() + sent, chunk);
       if (n > 0) {
         sent += static_cast<size_t>(n);
       } else if (errno == EAGAIN) {

@@ -25,6 +25,14 @@ class PtyHost {
   // The device the tool opens.
   const std::string& SlavePath() const { return slavePath_; }
 
+  // Set before Start. Replies leave no faster than the line carries them (10 bits a byte).
+  void SetWireTime(bool on) { wireTime_ = on; }
+  // At a rate other than the encoder's, every byte heard brings back a garbage byte.
+  void SetNoiseAtOtherRates(bool on) { noiseAtOtherRates_ = on; }
+  // Called on the host's thread with one line per request or frame received and per reply:
+  // milliseconds since Start, the rate in force, "rx" or "tx", the bytes in hex.
+  void SetLog(std::function<void(const std::string& line)> log) { log_ = std::move(log); }
+
   // Changes the encoder's configuration while it runs (thread-safe).
   void Configure(const std::function<void(EncoderConfig&)>& change);
 
@@ -34,6 +42,7 @@ class PtyHost {
 
  private:
   void Run();
+  void Log(uint32_t baud, const char* direction, const ByteString& bytes);
   Engine engine_;
   uint32_t listenBaud_;
   int master_ = -1;
@@ -43,6 +52,10 @@ class PtyHost {
   std::atomic<bool> stop_{false};
   std::mutex mutex_;
   std::vector<uint32_t> ratesSeen_;
+  bool wireTime_ = false;
+  bool noiseAtOtherRates_ = false;
+  std::function<void(const std::string&)> log_;
+  uint32_t startMs_ = 0;
 };
 
 }  // namespace sim
