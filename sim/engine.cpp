@@ -104,7 +104,7 @@ ByteString Engine::Shape(ByteString reply) {
 }
 
 ByteString Engine::Answer(const ByteString& frame, uint32_t nowMs) {
-  frames_.push_back({nowMs, frame});
+  frames_.push_back({nowMs, frame, frame.size() > 1 ? pendingSince_ : nowMs});
   if (frame.size() > 1) {
     Configure(frame, nowMs);
     return {};
@@ -196,6 +196,7 @@ ByteString Engine::Receive(uint8_t byte, uint32_t nowMs) {
   }
   if (byte == static_cast<uint8_t>(UnlockPrefix[0])) {
     pending_.push_back(static_cast<char>(byte));
+    pendingSince_ = nowMs;
     return {};
   }
   if (IsPollRequest(byte) || byte == 'v' || byte == 'i')

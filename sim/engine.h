@@ -49,8 +49,9 @@ struct EncoderConfig {
 
 // A complete request or frame as the engine took it.
 struct ReceivedFrame {
-  uint32_t at;  // ms
+  uint32_t at;  // ms, when its last byte came
   ByteString bytes;
+  uint32_t firstAt = at;  // ms, when its first byte came
 };
 
 class Engine {
@@ -81,6 +82,7 @@ class Engine {
   EncoderConfig config_;
   std::vector<ReceivedFrame> frames_;
   ByteString pending_;  // a configuration frame being received
+  uint32_t pendingSince_ = 0;
   uint32_t zeroOffset_ = 0;
   int32_t turnsOffset_ = 0;
   bool calibrating_ = false;

@@ -73,7 +73,8 @@ std::vector<uint32_t> PtyHost::RatesSeen() {
   return ratesSeen_;
 }
 
-void PtyHost::Log(uint32_t baud, const char* direction, const ByteString& bytes) {
+void PtyHost::Log(uint32_t baud, const char* direction, const ByteString& bytes,
+                  const std::string& note) {
   if (!log_ || bytes.empty()) return;
   static constexpr char kHex[] = "0123456789ABCDEF";
   std::string line =
@@ -84,7 +85,7 @@ void PtyHost::Log(uint32_t baud, const char* direction, const ByteString& bytes)
     line += kHex[b >> 4];
     line += kHex[b & 0x0F];
   }
-  log_(line);
+  log_(line + note);
 }
 
 void PtyHost::Run() {
@@ -108,7 +109,11 @@ void PtyHost::Run() {
         for (ssize_t i = 0; i < got; ++i) {
           const size_t frames = engine_.Frames().size();
           const ByteString answer = engine_.Receive(buffer[i], NowMs());
-          if (engine_.Frames().size() > frames) Log(line.baud, "rx", engine_.Frames().back().bytes);
+          if (engine_.Frames().size() > frames) {
+            const ReceivedFrame& f = engine_.Frames().back();
+            Log(line.baud, "rx", f.bytes,
+                f.bytes.size() > 1 ? " (over " + std::to_string(f.at - f.firstAt) + " ms)" : "");
+          }
           Log(line.baud, "tx", answer);
           reply += answer;
         }

@@ -30,7 +30,8 @@ class PtyHost {
   // At a rate other than the encoder's, every byte heard brings back a garbage byte.
   void SetNoiseAtOtherRates(bool on) { noiseAtOtherRates_ = on; }
   // Called on the host's thread with one line per request or frame received and per reply:
-  // milliseconds since Start, the rate in force, "rx" or "tx", the bytes in hex.
+  // milliseconds since Start, the rate in force, "rx" or "tx", the bytes in hex, and for a
+  // frame of several bytes the time from its first byte to its last.
   void SetLog(std::function<void(const std::string& line)> log) { log_ = std::move(log); }
 
   // Changes the encoder's configuration while it runs (thread-safe).
@@ -42,7 +43,8 @@ class PtyHost {
 
  private:
   void Run();
-  void Log(uint32_t baud, const char* direction, const ByteString& bytes);
+  void Log(uint32_t baud, const char* direction, const ByteString& bytes,
+           const std::string& note = {});
   Engine engine_;
   uint32_t listenBaud_;
   int master_ = -1;
