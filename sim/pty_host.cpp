@@ -108,7 +108,7 @@ void PtyHost::Run() {
       } else {
         for (ssize_t i = 0; i < got; ++i) {
           const size_t frames = engine_.Frames().size();
-          const ByteString answer = engine_.Receive(buffer[i], NowMs());
+          const ByteString answer = engine_.Receive(buffer[i], NowMs() - startMs_);
           if (engine_.Frames().size() > frames) {
             const ReceivedFrame& f = engine_.Frames().back();
             Log(line.baud, "rx", f.bytes,

@@ -37,7 +37,8 @@ class PtyHost {
   // Changes the encoder's configuration while it runs (thread-safe).
   void Configure(const std::function<void(EncoderConfig&)>& change);
 
-  // Thread-safe copies of what the encoder received, and the rates it heard bytes at.
+  // Thread-safe copies of what the encoder received (times in ms since Start), and the rates
+  // it heard bytes at.
   std::vector<ReceivedFrame> Frames();
   std::vector<uint32_t> RatesSeen();
 

@@ -3,7 +3,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <functional>
 #include <memory>
@@ -231,12 +230,9 @@ TEST_F(PtyDiscoveryTest, PollsDecodesAndFindsTheEncoderAgainAfterItFellSilent) {
 }
 
 TEST_F(PtyDiscoveryTest, SetZeroHereMakesTheEncoderReadZero) {
-  sim::EncoderConfig config;  // 18 bits, turning slowly, at about 200 degrees now
-  const auto nowMs = static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                               std::chrono::steady_clock::now().time_since_epoch())
-                                               .count());
+  sim::EncoderConfig config;  // 18 bits, turning slowly from 200 degrees
   config.degreesPerSecond = 1.0;
-  config.startDegrees = 200.0 - nowMs / 1000.0;
+  config.startDegrees = 200.0;
   sim::PtyHost host(config, 115200);
   ASSERT_TRUE(host.Start());
   ASSERT_FALSE(sim::RegisterVirtualPort("sim0", host.SlavePath()).empty());
