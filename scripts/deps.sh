@@ -6,7 +6,7 @@ packages=(
   g++ cmake ninja-build                        # compiler and build
   qt6-base-dev qt6-serialport-dev              # Qt Widgets, Qt Serial Port
   googletest libgtest-dev libgmock-dev         # tests
-  xvfb xauth imagemagick xdotool               # screenshots and clicks in tests
+  xvfb xauth imagemagick xdotool socat         # screenshots, clicks and bridged ports in tests
   fonts-liberation fonts-liberation2 fonts-wine  # the window's fonts and their substitutes
 )
 

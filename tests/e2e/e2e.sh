@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # End to end: the real tovra2 and tovra2-sim over a pseudo-terminal on an X display (Xvfb),
-# checked through the simulator's request log and screenshots of the window.
+# checked through the simulator's request log and screenshots of the window; last, the
+# simulator reached through a socat pseudo-terminal as a networked encoder would be.
 # Usage: e2e.sh BUILD_DIR   (run under xvfb-run)
 set -euo pipefail
 bin=$1
@@ -9,8 +10,9 @@ chmod 700 "$work"
 export XDG_RUNTIME_DIR=$work  # a ports folder of this run's own
 export QT_QPA_PLATFORM=xcb QT_ENABLE_HIGHDPI_SCALING=0 LC_ALL=C
 log=$work/sim.log
-sim= tool=
+sim= tool= bridge=
 cleanup() {
+  [ -n "$bridge" ] && kill "$bridge" 2>/dev/null || true
   [ -n "$tool" ] && kill "$tool" 2>/dev/null || true
   [ -n "$sim" ] && kill "$sim" 2>/dev/null || true
   wait 2>/dev/null || true
@@ -85,4 +87,23 @@ mv "$log" "$work/first.log"
 start_sim
 until_ok 20 grep -q "230400 tx 31" "$log" || fail "not found again"
 [ "$(requests | head -1)" = "115200 76" ] || fail "the search did not start at the first rate"
+echo "== a networked encoder, through a socat pseudo-terminal"
+kill "$tool" "$sim" 2>/dev/null || true
+wait "$tool" "$sim" 2>/dev/null || true
+tool= sim=
+# The simulator registers in a folder the tool does not search; socat bridges a pty of its own,
+# registered as the tool's virtual port net0, to the simulator's pty at 115200 baud.
+mkdir -m 700 "$work/far"
+far=$work/far.log
+XDG_RUNTIME_DIR=$work/far "$bin/tovra2-sim" --log "$far" > "$work/far.out" &
+sim=$!
+until_ok 5 test -L "$work/far/tovra2/ports/sim0" || fail "the far simulator did not register"
+simslave=$(readlink "$work/far/tovra2/ports/sim0")
+socat "pty,rawer,link=$work/tovra2/ports/net0" "$simslave,cfmakeraw,b115200" &
+bridge=$!
+until_ok 5 test -L "$work/tovra2/ports/net0" || fail "socat made no port"
+"$bin/tovra2" &
+tool=$!
+until_ok 20 grep -q "115200 tx 31" "$far" || { log=$far; fail "not polled through the bridge"; }
+until_ok 5 bash -c "grep -c ' rx ' '$far' | xargs test 8 -le" || { log=$far; fail "polling stopped"; }
 echo "PASS"
