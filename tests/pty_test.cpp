@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <functional>
 #include <memory>
@@ -72,6 +73,24 @@ TEST_P(PtyTest, IdentificationAtTheEncodersRateOnly) {
 }
 
 INSTANTIATE_TEST_SUITE_P(CustomRates, PtyTest, ::testing::Values(128000u, 256000u));
+
+TEST(PtyPortTest, WithWireTimeAReplyTakesTheLinesTime) {
+  Application.Reset();
+  SetMessageDlgHandler([](const std::string&, TMsgDlgType) { return mrOk; });
+  auto form = std::make_unique<TMainForm>();
+  sim::PtyHost host({}, 9600);
+  host.SetWireTime(true);
+  ASSERT_TRUE(host.Start());
+  form->ComID = OpenAt(host.SlavePath(), 9600);
+  ASSERT_NE(form->ComID, INVALID_HANDLE_VALUE);
+  ByteString reply;
+  const auto start = std::chrono::steady_clock::now();
+  ASSERT_EQ(SendCommand(form->ComID, "v", 42, reply), kReplyComplete);
+  // 42 bytes of 10 bits at 9600 baud: never sooner than 43.75 ms.
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::microseconds(43750));
+  form.reset();
+  SetMessageDlgHandler(nullptr);
+}
 
 TEST(PtyPortTest, OnlyCharacterDevicesAreOpened) {
   EXPECT_EQ(CreateFileW("/etc/hostname"), INVALID_HANDLE_VALUE);

@@ -77,6 +77,7 @@ until_ok 3 bash -c "awk '\$3 == \"rx\"' '$log' | grep -A1 '5A C3 6E 91 4D' | tai
 
 echo "== unplugged, found again"
 kill -TERM "$sim"; wait "$sim" 2>/dev/null || true; sim=
+[ ! -e "$work/tovra2/ports/sim0" ] || fail "the simulator left its port registered"
 # Seen as a failed write, the lost cable is reported in a box (seen as a missing reply, not):
 # dismiss it as a user would.
 if box=$(timeout 3 xdotool search --sync --onlyvisible --name "^Warning$"); then
