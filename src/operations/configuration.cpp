@@ -8,6 +8,8 @@
 using namespace platform;
 
 namespace {
+constexpr const char* kZeroFailed = "Set zero offset failed!";
+
 // Sends a configuration frame; false, after `failure` in an error box, when it did not go out
 // (no port open, or the write failed).
 bool SendFrame(TMainForm& form, const ByteString& frame, ByteString& rx, const char* failure) {
@@ -39,7 +41,7 @@ void TMainForm::btnSTzeroClick(TObject* /*Sender*/) {
 
   // A failed frame stops the run at once and leaves polling off.
   ByteString frame = FrameZeroOffset;
-  if (!SendFrame(*this, frame, RxBuffer, "Set zero offset failed!")) return;
+  if (!SendFrame(*this, frame, RxBuffer, kZeroFailed)) return;
   WaitMs(100);
   btnMTzeroClick(nullptr);
   WaitMs(100);
@@ -47,11 +49,11 @@ void TMainForm::btnSTzeroClick(TObject* /*Sender*/) {
   WaitMs(100);
   // A position in error must not become the zero point.
   if (Encoder_Error) {
-    MessageDlg("Set zero offset failed!", mtError, mbOK, 0);
+    MessageDlg(kZeroFailed, mtError, mbOK, 0);
     return;
   }
   frame = protocol::WithValue(frame, static_cast<uint32_t>(ST_value));
-  if (!SendFrame(*this, frame, RxBuffer, "Set zero offset failed!")) return;
+  if (!SendFrame(*this, frame, RxBuffer, kZeroFailed)) return;
   WaitMs(100);
   BeriPozicijo();
   WaitMs(100);

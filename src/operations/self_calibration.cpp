@@ -41,8 +41,7 @@ void TMainForm::btnStartSelfCalClick(TObject* /*Sender*/) {
     succeeded = finished && (status.status & protocol::kCalErrorFlags) == 0;
 
     pnlAselfCalFinished->SetColor(Indicator(finished, kIndicatorFinished));
-    for (const SelfCalBit& bit : kSelfCalBits)
-      (this->*bit.panel)->SetColor(Indicator((status.status & bit.mask) != 0, bit.on));
+    ShowFlags(*this, kSelfCalBits, status.status);
     pnlAselfCalSucessfull->SetColor(Indicator(succeeded, kIndicatorGood));
     lblAselfCalResult->SetCaption(
         protocol::CalibrationReport(status, PremerKodeRinga, LocaleSeparators()));

@@ -9,42 +9,34 @@
 #include <vector>
 
 #include "platform/forms.h"
+#include "protocol/bytes.h"
 
 namespace platform {
 
-namespace {
-
-uint32_t Be32(const QByteArray& d, qsizetype at) {
-  return (uint32_t(uint8_t(d[at])) << 24) | (uint32_t(uint8_t(d[at + 1])) << 16) |
-         (uint32_t(uint8_t(d[at + 2])) << 8) | uint32_t(uint8_t(d[at + 3]));
-}
-
-void PutBe32(QByteArray& d, qsizetype at, uint32_t v) {
-  for (int i = 0; i < 4; ++i) d[at + i] = char((v >> (24 - 8 * i)) & 0xFF);
-}
-
-}  // namespace
-
 std::vector<QByteArray> BitmapSizeCopies(const QByteArray& font) {
-  constexpr qsizetype kRecord = 48;  // one bitmapSize record of the EBLC table
-  if (font.size() < 12) return {};
-  const uint32_t tables = (uint32_t(uint8_t(font[4])) << 8) | uint8_t(font[5]);
-  for (uint32_t i = 0; i < tables; ++i) {
-    const qsizetype entry = 12 + 16 * qsizetype(i);
-    if (entry + 16 > font.size()) return {};
-    if (font.mid(entry, 4) != "EBLC") continue;
-    const qsizetype table = Be32(font, entry + 8);
-    if (table + 8 > font.size()) return {};
-    const uint32_t sizes = Be32(font, table + 4);
-    if (table + 8 + qsizetype(sizes) * kRecord > font.size()) return {};
+  constexpr size_t kRecord = 48;  // one bitmapSize record of the EBLC table
+  const ByteString bytes = font.toStdString();
+  if (bytes.size() < 12) return {};
+  // A big-endian number at a 0-based offset.
+  const auto at = [&](size_t offset, size_t count) {
+    return protocol::ReadUnsigned(bytes, offset + 1, count);
+  };
+  const uint64_t tables = at(4, 2);
+  for (uint64_t i = 0; i < tables; ++i) {
+    const size_t entry = 12 + 16 * i;
+    if (entry + 16 > bytes.size()) return {};
+    if (bytes.compare(entry, 4, "EBLC") != 0) continue;
+    const size_t table = at(entry + 8, 4);
+    if (table + 8 > bytes.size()) return {};
+    const uint64_t sizes = at(table + 4, 4);
+    if (table + 8 + sizes * kRecord > bytes.size()) return {};
     std::vector<QByteArray> copies;
-    for (uint32_t n = 0; n < sizes; ++n) {
+    for (uint64_t n = 0; n < sizes; ++n) {
       // The record's offsets are relative to the table: only the slot and the count change.
-      QByteArray copy = font;
-      const qsizetype first = table + 8;
-      copy.replace(first, kRecord, font.mid(first + qsizetype(n) * kRecord, kRecord));
-      PutBe32(copy, table + 4, 1);
-      copies.push_back(copy);
+      ByteString copy = bytes;
+      copy.replace(table + 8, kRecord, bytes, table + 8 + n * kRecord, kRecord);
+      copy.replace(table + 4, 4, ByteString("\0\0\0\1", 4));
+      copies.push_back(QByteArray::fromStdString(copy));
     }
     return copies;
   }

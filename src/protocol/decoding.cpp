@@ -30,9 +30,7 @@ void TMainForm::ProcessReply(uint8_t index) {
     pnlAbsPosCnt->SetCaption(Encoder_Error ? kNoPositionText : std::to_string(ST_value));
     pnlAbsPosMT->SetCaption(Encoder_Error ? kNoPositionText : std::to_string(MT_value));
 
-    if (r->status)
-      for (const StatusBit& bit : kStatusBits)
-        (this->*bit.panel)->SetColor(Indicator((*r->status & bit.mask) != 0, bit.on));
+    if (r->status) ShowFlags(*this, kStatusBits, *r->status);
     if (index == 4) lblSpeed->SetCaption(protocol::SpeedText(r->speed, separators));
     if (r->temperature) lblTempAsic_C->SetCaption(protocol::TemperatureText(*r->temperature));
     if (r->signalLevel) {

@@ -3,7 +3,7 @@
 #include "protocol/calibration.h"
 #include "ui/main.h"
 
-const std::array<StatusBit, 14> kStatusBits{{
+const std::array<FlagPanel, 14> kStatusBits{{
     {0x8000, &TMainForm::pnlMultiturnErr, kIndicatorMultiturnError},
     {0x4000, &TMainForm::pnlClipADC, kIndicatorError},
     {0x2000, &TMainForm::pnlAmplitudaHi, kIndicatorWarning},
@@ -20,10 +20,15 @@ const std::array<StatusBit, 14> kStatusBits{{
     {0x0001, &TMainForm::pnlSkokPozicije, kIndicatorError},
 }};
 
-const std::array<SelfCalBit, 5> kSelfCalBits{{
+const std::array<FlagPanel, 5> kSelfCalBits{{
     {protocol::kCalTimeout, &TMainForm::pnlAselfCalTimeout, kIndicatorError},
     {protocol::kCalOutOfRange, &TMainForm::pnlAselfCalOutOfRange, kIndicatorError},
     {protocol::kCalParamOutOfRange, &TMainForm::pnlAselfCalParamOutOfRange, kIndicatorError},
     {protocol::kCalNoCorrection, &TMainForm::pnlAselfCalNoCorrection, kIndicatorWarning},
     {protocol::kCalUserErrorMap, &TMainForm::pnlASelfCalUserErrMap, kIndicatorGood},
 }};
+
+void ShowFlags(TMainForm& form, std::span<const FlagPanel> flags, uint16_t word) {
+  for (const FlagPanel& flag : flags)
+    (form.*flag.panel)->SetColor(Indicator((word & flag.mask) != 0, flag.on));
+}

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 
 #include "platform/colors.h"
 #include "platform/forms.h"
@@ -39,18 +40,16 @@ constexpr platform::TColor NextBlinkerColour(platform::TColor current) {
   return current == platform::clYellow ? platform::clBlue : platform::clYellow;
 }
 
-// The status word's bits, their panels and on colours, in the order they are set.
-struct StatusBit {
+// A flag of a status word: its bit, its panel and the panel's colour while it is set.
+struct FlagPanel {
   uint16_t mask;
   platform::TPanel* TMainForm::*panel;
   platform::TColor on;
 };
-extern const std::array<StatusBit, 14> kStatusBits;
+// The status word's bits, in the order they are set.
+extern const std::array<FlagPanel, 14> kStatusBits;
+// The self-calibration status byte's flags.
+extern const std::array<FlagPanel, 5> kSelfCalBits;
 
-// The self-calibration status byte's flags, their panels and on colours.
-struct SelfCalBit {
-  uint8_t mask;
-  platform::TPanel* TMainForm::*panel;
-  platform::TColor on;
-};
-extern const std::array<SelfCalBit, 5> kSelfCalBits;
+// Colours each panel of `flags` on `form` for `word`: its colour when its bit is set, else grey.
+void ShowFlags(TMainForm& form, std::span<const FlagPanel> flags, uint16_t word);
