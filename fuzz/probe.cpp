@@ -1,0 +1,6 @@
+// Does this clang link libFuzzer? Built once at configure time.
+#include <cstddef>
+#include <cstdint>
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t*, size_t) {
+  return 0;
+}
