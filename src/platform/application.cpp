@@ -1,9 +1,16 @@
 #include "platform/application.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <QEventLoop>
 #include <QMessageBox>
+#include <QSocketNotifier>
 #include <QTimer>
+#include <atomic>
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -19,7 +26,42 @@ namespace {
 // Local loops of DispatchFor in progress, innermost last: Terminate ends them all.
 std::vector<QEventLoop*> g_waits;
 MessageDlgHandler g_messageHandler;
+
+// Set by the signal handler; the event loop then learns of it through the pipe.
+std::atomic<bool> g_signalled{false};
+int g_signalPipe[2] = {-1, -1};
+
+void OnEndSignal(int) {
+  g_signalled = true;
+  const int saved = errno;
+  [[maybe_unused]] const ssize_t n = ::write(g_signalPipe[1], "x", 1);
+  errno = saved;
+}
 }  // namespace
+
+void TApplication::Initialize() {
+  if (g_signalPipe[0] >= 0 || ::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
+  auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, qApp);
+  QObject::connect(notifier, &QSocketNotifier::activated, [this] {
+    char drain[16];
+    while (::read(g_signalPipe[0], drain, sizeof drain) > 0) {
+    }
+    Terminate();
+  });
+  struct sigaction action {};
+  action.sa_handler = OnEndSignal;
+  sigemptyset(&action.sa_mask);
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) ::sigaction(signal, &action, nullptr);
+}
+
+bool TApplication::Terminated() const {
+  return terminated_ || g_signalled;
+}
+
+void TApplication::Reset() {
+  terminated_ = false;
+  g_signalled = false;
+}
 
 void TApplication::SetTitle(const std::string& title) {
   title_ = title;
@@ -28,7 +70,7 @@ void TApplication::SetTitle(const std::string& title) {
 }
 
 int TApplication::Run() {
-  if (terminated_) return 0;
+  if (Terminated()) return 0;
   return QApplication::exec();
 }
 
@@ -38,7 +80,7 @@ void TApplication::ProcessMessages() {
 }
 
 void TApplication::DispatchFor(uint32_t ms) {
-  if (terminated_) return;
+  if (Terminated()) return;
   if (VirtualClock* clock = ActiveVirtualClock()) {
     // Time jumps from timer to timer; handlers may move it on themselves.
     const uint32_t end = clock->Now() + ms;
@@ -49,7 +91,7 @@ void TApplication::DispatchFor(uint32_t ms) {
         clock->Advance(static_cast<uint32_t>(next >= 0 && next < left ? next : left));
       }
       ProcessMessages();
-    } while (!terminated_ && static_cast<int32_t>(end - clock->Now()) > 0);
+    } while (!Terminated() && static_cast<int32_t>(end - clock->Now()) > 0);
     return;
   }
   QEventLoop loop;
@@ -72,6 +114,8 @@ void TApplication::Terminate() {
 int MessageDlg(const std::string& text, TMsgDlgType type, unsigned /*buttons*/,
                int /*helpContext*/) {
   if (g_messageHandler) return g_messageHandler(text, type);
+  // Ending: every loop ends at once, so a box would only flash up.
+  if (Application.Terminated()) return mrOk;
   if (ActiveVirtualClock()) {
     // A modal box under a virtual clock would wait for ever: a test forgot its recorder.
     std::fprintf(stderr, "MessageDlg(\"%s\") without a recorder under a virtual clock\n",

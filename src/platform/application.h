@@ -8,7 +8,10 @@ namespace platform {
 
 class TApplication {
  public:
-  void Initialize() {}
+  // Makes an interrupt, a terminate or a hang-up signal end the application as closing its
+  // window does: a search or a wait in progress stops at once, the window is destroyed and
+  // its port closed.
+  void Initialize();
   const std::string& Title() const { return title_; }
   void SetTitle(const std::string& title);
   // Runs the event loop until the application ends.
@@ -18,11 +21,11 @@ class TApplication {
   // Dispatches events for up to `ms` milliseconds, blocking between them (never spinning);
   // returns early once the application has been asked to end.
   void DispatchFor(uint32_t ms);
-  bool Terminated() const { return terminated_; }
+  bool Terminated() const;
   // Asks the application to end: the event loop and any DispatchFor finish.
   void Terminate();
   // Back to the state at start, for a new window in the same process.
-  void Reset() { terminated_ = false; }
+  void Reset();
 
  private:
   std::string title_;
