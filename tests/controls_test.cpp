@@ -91,7 +91,7 @@ TEST_F(ControlsTest, SpinEditValueIsTheTypedNumberBoundsApplyOnlyOnLeavingOrStep
     int32_t value;
   };
   for (const Row& r : {Row{"20", 20}, Row{"0", 0}, Row{"abc", 10}, Row{"-5", -5}, Row{"5000", 5000},
-                       Row{"", 10}, Row{"99999999999", 10}}) {
+                       Row{"", 10}, Row{"99999999999", INT32_MAX}}) {
     edit.SetText(r.typed);
     EXPECT_EQ(edit.Value(), r.value) << r.typed;
   }
@@ -139,7 +139,11 @@ TEST(WholeNumberTest, Parsing) {
   EXPECT_EQ(ParseWholeNumber("  42"), 42);
   EXPECT_EQ(ParseWholeNumber("+7"), 7);
   EXPECT_EQ(ParseWholeNumber("-2147483648"), INT32_MIN);
-  EXPECT_EQ(ParseWholeNumber("2147483648"), std::nullopt);
+  // Beyond 32 bits, however long: the nearest limit.
+  EXPECT_EQ(ParseWholeNumber("2147483648"), INT32_MAX);
+  EXPECT_EQ(ParseWholeNumber("99999999999999999999"), INT32_MAX);
+  EXPECT_EQ(ParseWholeNumber("-99999999999999999999"), INT32_MIN);
+  EXPECT_EQ(ParseWholeNumber("1e3"), std::nullopt);
   EXPECT_EQ(ParseWholeNumber("4 2"), std::nullopt);
   EXPECT_EQ(ParseWholeNumber("-"), std::nullopt);
   EXPECT_EQ(ParseWholeNumber("12 "), std::nullopt);

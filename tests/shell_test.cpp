@@ -70,13 +70,36 @@ TEST_F(ShellTest, TypedDelaysTakeEffectAtOnce) {
   };
   form->cbBeriEnkoder->SetChecked(true);
   for (const Row& r : {Row{"20", 20, true}, Row{"0", 0, false}, Row{"-5", 0, false},
-                       Row{"abc", 10, true}, Row{"5000", 5000, true}, Row{"-1", 5000, true}}) {
+                       Row{"abc", 10, true}, Row{"5000", 5000, true}, Row{"-1", 5000, true},
+                       // Pasted: as long a wait as the field can hold; a negative one is none.
+                       Row{"99999999999999999999", 2147483647, true},
+                       Row{"-99999999999999999999", 2147483647, true}, Row{"1001", 1001, true}}) {
     form->seDelay->SetText(r.typed);
     EXPECT_EQ(form->TimerBeriEnkoder->Interval(), r.interval) << r.typed;
     EXPECT_EQ(form->TimerBeriEnkoder->Running(), r.ticking) << r.typed;
   }
   EXPECT_TRUE(form->cbBeriEnkoder->Checked());
   EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(ShellTest, LeavingTheDelayFieldShowsTheValueItStandsFor) {
+  form->show();
+  QApplication::setActiveWindow(form.get());
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+  struct Row {
+    const char* typed;
+    const char* shown;
+    uint32_t interval;
+  };
+  for (const Row& r : {Row{"99999999999999999999", "1000", 1000}, Row{"0", "10", 10},
+                       Row{"-5", "10", 10}, Row{"abc", "10", 10}, Row{" 70", "70", 70},
+                       Row{"1001", "1000", 1000}, Row{"-99999999999999999999", "10", 10}}) {
+    form->seDelay->setFocus();
+    form->seDelay->SetText(r.typed);
+    form->btnMTzero->setFocus();
+    EXPECT_EQ(form->seDelay->Text(), r.shown) << r.typed;
+    EXPECT_EQ(form->TimerBeriEnkoder->Interval(), r.interval) << r.typed;
+  }
 }
 
 TEST_F(ShellTest, TickIntervalFollowsTheDelayField) {

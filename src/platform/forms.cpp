@@ -51,16 +51,16 @@ std::optional<int32_t> ParseWholeNumber(const std::string& text) {
   bool negative = false;
   if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
   if (i == text.size()) return std::nullopt;
+  // Stops growing past the 32-bit range, so that no count of digits can overflow it.
+  constexpr int64_t kBeyond = static_cast<int64_t>(std::numeric_limits<int32_t>::max()) + 2;
   int64_t value = 0;
   for (; i < text.size(); ++i) {
     if (text[i] < '0' || text[i] > '9') return std::nullopt;
-    value = value * 10 + (text[i] - '0');
-    if (value > static_cast<int64_t>(std::numeric_limits<int32_t>::max()) + 1) return std::nullopt;
+    value = std::min(value * 10 + (text[i] - '0'), kBeyond);
   }
   if (negative) value = -value;
-  if (value < std::numeric_limits<int32_t>::min() || value > std::numeric_limits<int32_t>::max())
-    return std::nullopt;
-  return static_cast<int32_t>(value);
+  return static_cast<int32_t>(std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(),
+                                                  std::numeric_limits<int32_t>::max()));
 }
 
 void ApplyFont(QWidget* w, const TFontSpec& spec) {
@@ -271,7 +271,8 @@ QValidator::State TSpinEdit::validate(QString& /*input*/, int& /*pos*/) const {
 }
 
 void TSpinEdit::focusOutEvent(QFocusEvent* event) {
-  if (Bounded(Value()) != Value()) SetValue(Value());
+  // The field then reads as the value it stands for: within its bounds, and a number.
+  if (Text() != std::to_string(Bounded(Value()))) SetValue(Value());
   QAbstractSpinBox::focusOutEvent(event);
 }
 

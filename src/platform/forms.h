@@ -46,8 +46,8 @@ void Guarded(const std::function<void()>& handler);
 // Text in a control: UTF-8. Device bytes are shown as Latin-1 (see Latin1Text).
 std::string Latin1Text(const std::string& bytes);
 
-// The whole number a text holds (optional blanks before it, an optional sign, decimal digits,
-// within 32 bits), or nothing.
+// The whole number a text holds (optional blanks before it, an optional sign, decimal digits),
+// or nothing. One beyond 32 bits is taken at the nearest 32-bit limit, however many digits.
 std::optional<int32_t> ParseWholeNumber(const std::string& text);
 
 // Font by pixel height, not point size, so nothing scales with the screen; where the named
