@@ -1,11 +1,15 @@
 // Which devices count as terminals, and where virtual ports are looked for.
 #include "platform/port_list.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <pty.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
+
+#include "platform/qt_comm.h"
 
 using namespace platform;
 
@@ -56,6 +60,90 @@ TEST(PortListTest, VirtualPortsFolder) {
   ASSERT_EQ(::symlink("/tmp", base.c_str()), 0);
   EXPECT_EQ(VirtualPortsDir(), "");
   ::unlink(base.c_str());
+}
+
+// Registered links to what is no port, or to a port by a way another user could change:
+// neither listed nor ever opened.
+class HostileLinksTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char folder[] = "/tmp/tovra2-links-XXXXXX";
+    ASSERT_NE(::mkdtemp(folder), nullptr);
+    root = folder;
+    ports = root + "/ports";
+    ASSERT_EQ(::mkdir(ports.c_str(), 0700), 0);
+    ASSERT_EQ(::openpty(&master, &slave, name, nullptr, nullptr), 0);
+  }
+  void TearDown() override {
+    ::close(slave);
+    ::close(master);
+    std::system(("rm -rf '" + root + "'").c_str());
+  }
+  void Link(const std::string& target, const std::string& as) {
+    ASSERT_EQ(::symlink(target.c_str(), as.c_str()), 0) << as;
+  }
+  std::string root, ports;
+  int master = -1, slave = -1;
+  char name[256] = {};
+};
+
+TEST_F(HostileLinksTest, OnlyTerminalsReachedThroughSafeFoldersAreListedAndOpened) {
+  const bool root_user = ::getuid() == 0;
+  const std::string file = root + "/file", folder = root + "/folder", fifo = root + "/fifo";
+  ASSERT_EQ(::close(::open(file.c_str(), O_CREAT | O_WRONLY, 0600)), 0);
+  ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  // A folder anybody may write to, and (as root) one of another user's: a link in either
+  // could be swapped for something else between the check and the open.
+  const std::string open = root + "/open", others = root + "/others";
+  ASSERT_EQ(::mkdir(open.c_str(), 0700), 0);
+  ASSERT_EQ(::chmod(open.c_str(), 0777), 0);
+  Link(name, open + "/tty");
+  ASSERT_EQ(::mkdir(others.c_str(), 0700), 0);
+  Link(name, others + "/tty");
+  if (root_user) {
+    ASSERT_EQ(::lchown(others.c_str(), 12345, 12345), 0);
+  }
+  // A second hop through a safe folder is fine.
+  Link(name, folder + "/tty");
+
+  Link(file, ports + "/file");
+  Link(folder, ports + "/folder");
+  Link(root + "/missing", ports + "/missing");
+  Link(fifo, ports + "/fifo");
+  Link("/dev/null", ports + "/null");
+  Link(open + "/tty", ports + "/viaopen");
+  Link(others + "/tty", ports + "/viaothers");
+  Link(folder + "/tty", ports + "/twohops");
+  Link(name, ports + "/sim0");
+
+  std::vector<std::string> listed;
+  for (const PortInfo& port : VirtualPorts(ports)) listed.push_back(port.designation);
+  // A plain user cannot hand a folder to another: there it stays the user's own, and safe.
+  std::vector<std::string> expected{"sim0", "twohops"};
+  if (!root_user) expected.push_back("viaothers");
+  EXPECT_EQ(listed, expected);
+
+  QtCommBackend backend;
+  for (const char* entry : {"file", "folder", "missing", "fifo", "null", "viaopen", "viaothers"}) {
+    if (!root_user && std::string(entry) == "viaothers") continue;
+    EXPECT_EQ(backend.Open(ports + "/" + entry), INVALID_HANDLE_VALUE) << entry;
+  }
+  const THandle h = backend.Open(ports + "/twohops");
+  EXPECT_NE(h, INVALID_HANDLE_VALUE);
+  backend.Close(h);
+
+  // Another user's terminal is never written to, however it is reached.
+  if (root_user) {
+    ASSERT_EQ(::chown(name, 12345, 12345), 0);
+    EXPECT_TRUE(VirtualPorts(ports).empty());
+    EXPECT_EQ(backend.Open(name), INVALID_HANDLE_VALUE);
+    ASSERT_EQ(::chown(name, 0, 0), 0);
+  }
+
+  // A ports folder others may write to is not looked into at all.
+  ASSERT_EQ(::chmod(ports.c_str(), 0777), 0);
+  EXPECT_TRUE(VirtualPorts(ports).empty());
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "platform/qt_comm.h"
 
+#include <sys/stat.h>
+
 #include <QElapsedTimer>
 #include <QSerialPort>
 #include <QSerialPortInfo>
@@ -88,10 +90,18 @@ std::vector<PortInfo> QtCommBackend::ListPorts() {
 
 THandle QtCommBackend::Open(const std::string& path) {
   // Only terminals: never open (and so never block on, arm or write to) anything else.
-  if (!IsTerminalDevice(path)) return INVALID_HANDLE_VALUE;
+  const std::optional<TerminalNode> node = OpenableTerminal(path);
+  if (!node) return INVALID_HANDLE_VALUE;
   auto serial = std::make_unique<QSerialPort>();
-  serial->setPortName(QString::fromStdString(path));
+  // The device itself, not the way to it: nothing can be swapped in between.
+  serial->setPortName(QString::fromStdString(node->path));
   if (!serial->open(QIODevice::ReadWrite)) return INVALID_HANDLE_VALUE;
+  struct stat opened {};
+  if (::fstat(static_cast<int>(serial->handle()), &opened) != 0 || !S_ISCHR(opened.st_mode) ||
+      opened.st_rdev != node->device) {
+    serial->close();
+    return INVALID_HANDLE_VALUE;
+  }
   const THandle h = next_++;
   if (next_ == INVALID_HANDLE_VALUE) next_ = 1;
   ports_[h] = Port{std::move(serial), false};
