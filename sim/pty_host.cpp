@@ -44,7 +44,8 @@ bool PtyHost::Start(std::string* error) {
   ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
   slavePath_ = name;
   stop_ = false;
-  startMs_ = NowMs();
+  if (!started_) startMs_ = NowMs();
+  started_ = true;
   thread_ = std::thread([this] { Run(); });
   return true;
 }
@@ -61,6 +62,16 @@ void PtyHost::Stop() {
 void PtyHost::Configure(const std::function<void(EncoderConfig&)>& change) {
   std::lock_guard<std::mutex> lock(mutex_);
   change(engine_.Config());
+}
+
+void PtyHost::Inject(const ByteString& bytes) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  injected_ += bytes;
+}
+
+std::chrono::steady_clock::time_point PtyHost::LastReplyWritten() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return lastReplyWritten_;
 }
 
 std::vector<ReceivedFrame> PtyHost::Frames() {
@@ -88,8 +99,54 @@ void PtyHost::Log(uint32_t baud, const char* direction, const ByteString& bytes,
   log_(line + note);
 }
 
+void PtyHost::Send(const ByteString& bytes, uint32_t baud, bool isReply) {
+  // At the line's pace: 10 bits a byte.
+  const auto perByteUs = baud > 0 ? 10'000'000u / baud : 0u;
+  size_t sent = 0;
+  while (sent < bytes.size() && !stop_) {
+    const size_t chunk = wireTime_ ? 1 : bytes.size() - sent;
+    if (wireTime_ && perByteUs > 0) ::usleep(perByteUs);
+    const ssize_t n = ::write(master_, bytes.data() + sent, chunk);
+    if (n > 0) {
+      sent += static_cast<size_t>(n);
+    } else if (errno == EAGAIN) {
+      pollfd out{master_, POLLOUT, 0};
+      ::poll(&out, 1, 20);
+    } else {
+      break;
+    }
+  }
+  if (isReply && sent == bytes.size() && sent > 0) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    lastReplyWritten_ = std::chrono::steady_clock::now();
+  }
+}
+
 void PtyHost::Run() {
+  uint32_t floodState = 0x9E3779B9u;
   while (!stop_) {
+    if (flood_) {
+      // Bytes without pause: as many as the line takes, whatever it is asked.
+      unsigned char discard[256];
+      while (::read(master_, discard, sizeof discard) > 0) {
+      }
+      char burst[256];
+      for (char& c : burst) {
+        floodState = floodState * 1664525u + 1013904223u;
+        c = static_cast<char>(floodState >> 24);
+      }
+      if (::write(master_, burst, sizeof burst) <= 0) {
+        pollfd out{master_, POLLOUT, 0};
+        ::poll(&out, 1, 20);
+      }
+      continue;
+    }
+    ByteString noise;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      noise.swap(injected_);
+    }
+    if (!noise.empty()) Send(noise, 0, false);
     pollfd pfd{master_, POLLIN, 0};
     if (::poll(&pfd, 1, 20) <= 0 || !(pfd.revents & POLLIN)) continue;
     unsigned char buffer[256];
@@ -119,22 +176,7 @@ void PtyHost::Run() {
         }
       }
     }
-    // At the line's pace: 10 bits a byte.
-    const auto perByteUs = line.baud > 0 ? 10'000'000u / line.baud : 0u;
-    size_t sent = 0;
-    while (sent < reply.size() && !stop_) {
-      const size_t chunk = wireTime_ ? 1 : reply.size() - sent;
-      if (wireTime_ && perByteUs > 0) ::usleep(perByteUs);
-      const ssize_t n = ::write(master_, reply.data() + sent, chunk);
-      if (n > 0) {
-        sent += static_cast<size_t>(n);
-      } else if (errno == EAGAIN) {
-        pollfd out{master_, POLLOUT, 0};
-        ::poll(&out, 1, 20);
-      } else {
-        break;
-      }
-    }
+    Send(reply, line.baud, true);
   }
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -20,6 +21,8 @@ class PtyHost {
   PtyHost& operator=(const PtyHost&) = delete;
 
   // Opens the pseudo-terminal and starts answering; false with `error` set when it cannot.
+  // After a Stop, a new pseudo-terminal (as a cable plugged in again); the encoder and its
+  // clock go on.
   bool Start(std::string* error = nullptr);
   void Stop();
   // The device the tool opens.
@@ -33,6 +36,14 @@ class PtyHost {
   // milliseconds since Start, the rate in force, "rx" or "tx", the bytes in hex, and for a
   // frame of several bytes the time from its first byte to its last.
   void SetLog(std::function<void(const std::string& line)> log) { log_ = std::move(log); }
+
+  // A device gone mad: while on, bytes pour out without pause and nothing is answered
+  // (thread-safe).
+  void SetFlood(bool on) { flood_ = on; }
+  // Sends `bytes` unasked, as noise on the line would (thread-safe).
+  void Inject(const ByteString& bytes);
+  // When the last byte of the latest reply was written (steady clock; thread-safe).
+  std::chrono::steady_clock::time_point LastReplyWritten();
 
   // Changes the encoder's configuration while it runs (thread-safe).
   void Configure(const std::function<void(EncoderConfig&)>& change);
@@ -59,6 +70,11 @@ class PtyHost {
   bool noiseAtOtherRates_ = false;
   std::function<void(const std::string&)> log_;
   uint32_t startMs_ = 0;
+  bool started_ = false;
+  std::atomic<bool> flood_{false};
+  ByteString injected_;                                       // guarded by mutex_
+  std::chrono::steady_clock::time_point lastReplyWritten_{};  // guarded by mutex_
+  void Send(const ByteString& bytes, uint32_t baud, bool isReply);
 };
 
 }  // namespace sim

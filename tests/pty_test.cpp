@@ -1,17 +1,22 @@
 // Qt Serial Port on a pseudo-terminal, the simulated encoder on the far side, in real time.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
 #include <functional>
 #include <memory>
+#include <thread>
 
 #include "platform/application.h"
 #include "platform/comm.h"
 #include "platform/dialogs.h"
 #include "platform/qt_comm.h"
+#include "proc_stats.h"
 #include "serial/discovery.h"
 #include "serial/exchange.h"
 #include "sim/pty_host.h"
@@ -284,6 +289,104 @@ TEST_F(PtyDiscoveryTest, ALinkCannotTakeASystemPortsName) {
   EXPECT_EQ(ports[0].path, system[0].path);
   EXPECT_EQ(ports.back().designation, "sim0");
 }
+
+TEST_F(PtyDiscoveryTest, APortGoneMidExchangeMeansSearchingAgainAndItsReturnIsFound) {
+  auto host = std::make_unique<sim::PtyHost>(sim::EncoderConfig{}, 115200);
+  ASSERT_TRUE(host->Start());
+  ASSERT_FALSE(sim::RegisterVirtualPort("sim0", host->SlavePath()).empty());
+  auto form = std::make_unique<TMainForm>();
+  ASSERT_TRUE(DispatchUntil([&] { return Requests(*host).size() >= 3; }, 5000));
+
+  // The next request finds no answer and, while it waits, the device goes away.
+  host->Configure([](sim::EncoderConfig& c) { c.silent = true; });
+  std::thread pull([&] {
+    const size_t heard = Requests(*host).size();
+    while (Requests(*host).size() == heard)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    host->Stop();
+  });
+  ASSERT_TRUE(DispatchUntil([&] { return !form->cbBeriEnkoder->Checked(); }, 2000));
+  pull.join();
+  EXPECT_EQ(form->ComID, INVALID_HANDLE_VALUE);
+  EXPECT_TRUE(form->InitTimer->Enabled());
+  for (const std::string& m : messages_) EXPECT_EQ(m, "Cable disconnected!");
+
+  // Plugged in again: a new pseudo-terminal under the same name.
+  host->Configure([](sim::EncoderConfig& c) { c.silent = false; });
+  ASSERT_TRUE(host->Start());
+  ASSERT_FALSE(sim::RegisterVirtualPort("sim0", host->SlavePath()).empty());
+  ASSERT_TRUE(DispatchUntil([&] { return form->cbBeriEnkoder->Checked(); }, 5000));
+  form.reset();
+}
+
+// How long the longest of the window's 10 ms dispatch steps took over `ms`.
+std::chrono::milliseconds LongestStep(int ms) {
+  std::chrono::steady_clock::duration longest{};
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  while (std::chrono::steady_clock::now() < end) {
+    const auto t0 = std::chrono::steady_clock::now();
+    Application.DispatchFor(10);
+    longest = std::max(longest, std::chrono::steady_clock::now() - t0);
+  }
+  return std::chrono::duration_cast<std::chrono::milliseconds>(longest);
+}
+
+TEST_F(PtyDiscoveryTest, ADeviceFloodingBytesNeitherFreezesTheWindowNorFillsMemory) {
+  sim::PtyHost host({}, 115200);
+  host.SetFlood(true);
+  ASSERT_TRUE(host.Start());
+  ASSERT_FALSE(sim::RegisterVirtualPort("sim0", host.SlavePath()).empty());
+  auto form = std::make_unique<TMainForm>();
+  const long residentBefore = proc::ResidentKb();
+
+  // Searched again and again, never taken for the encoder; every search ends promptly.
+  EXPECT_LT(LongestStep(3000).count(), 1000);
+  EXPECT_FALSE(form->cbBeriEnkoder->Checked());
+  EXPECT_GT(form->InitTimer->Interval(), 200u);  // at least one search ran to its end
+
+  // An encoder that starts flooding while it is polled: every poll takes what has come.
+  host.SetFlood(false);
+  ASSERT_TRUE(DispatchUntil([&] { return form->cbBeriEnkoder->Checked(); }, 5000));
+  host.SetFlood(true);
+  EXPECT_LT(LongestStep(3000).count(), 1000);
+  EXPECT_TRUE(form->cbBeriEnkoder->Checked());
+  EXPECT_LT(proc::ResidentKb() - residentBefore, 30 * 1024);
+  form.reset();
+}
+
+#ifdef TOVRA2_BINARY
+TEST_F(PtyDiscoveryTest, APortInUseByAnotherProcessIsSkipped) {
+  sim::PtyHost host({}, 115200);
+  ASSERT_TRUE(host.Start());
+  ASSERT_FALSE(sim::RegisterVirtualPort("sim0", host.SlavePath()).empty());
+  // Another tovra2 finds the encoder first and keeps polling it.
+  pid_t other = 0;
+  char program[] = TOVRA2_BINARY;
+  char* argv[] = {program, nullptr};
+  ASSERT_EQ(::posix_spawn(&other, program, nullptr, nullptr, argv, environ), 0);
+  const bool polledByOther =
+      DispatchUntil([&] { return Requests(host).find("13") != std::string::npos; }, 10000);
+
+  auto form = std::make_unique<TMainForm>();
+  form->InitTimer->SetEnabled(false);
+  if (polledByOther) form->InitTimerTimer(form->InitTimer);
+  ::kill(other, SIGTERM);
+  int status = 0;
+  ::waitpid(other, &status, 0);
+  ASSERT_TRUE(polledByOther);
+  ASSERT_EQ(form->listCom->Count(), 1);
+  EXPECT_FALSE(form->cbBeriEnkoder->Checked());
+  EXPECT_EQ(form->ComID, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(form->listCom->ItemIndex(), 0);  // it could not be opened: still selected
+  // Nobody asked who was there while the other process polled.
+  const std::string requests = Requests(host);
+  EXPECT_EQ(requests.find('v', requests.find("13")), std::string::npos) << requests;
+  // A terminate signal ends the other program cleanly.
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  form.reset();
+}
+#endif
 
 INSTANTIATE_TEST_SUITE_P(Rates, PtyDiscoveryTest, ::testing::Values(128000u, 921600u));
 
