@@ -64,6 +64,10 @@ void PtyHost::Configure(const std::function<void(EncoderConfig&)>& change) {
   change(engine_.Config());
 }
 
+uint32_t PtyHost::Elapsed() const {
+  return NowMs() - startMs_;
+}
+
 void PtyHost::Inject(const ByteString& bytes) {
   std::lock_guard<std::mutex> lock(mutex_);
   injected_ += bytes;

@@ -48,6 +48,9 @@ class PtyHost {
   // Changes the encoder's configuration while it runs (thread-safe).
   void Configure(const std::function<void(EncoderConfig&)>& change);
 
+  // Milliseconds since the first Start: the clock of Frames().
+  uint32_t Elapsed() const;
+
   // Thread-safe copies of what the encoder received (times in ms since Start), and the rates
   // it heard bytes at.
   std::vector<ReceivedFrame> Frames();
