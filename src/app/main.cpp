@@ -1,17 +1,6 @@
-// The program: title, main window, event loop.
-#include "ui/main.h"
-
-#include <QApplication>
-
-#include "platform/application.h"
+// tovra2: the service tool.
+#include "app/program.h"
 
 int main(int argc, char* argv[]) {
-  // The layout is in fixed pixels: no scaling with the screen's resolution.
-  qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
-  QApplication qt(argc, argv);
-  platform::Application.Initialize();
-  platform::Application.SetTitle("Tovra-2 Asnychronous Serial (UART) Demo");
-  TMainForm form;
-  form.show();
-  return platform::Application.Run();
+  return RunProgram(argc, argv);
 }

@@ -94,6 +94,12 @@ void TApplication::DispatchFor(uint32_t ms) {
     } while (!Terminated() && static_cast<int32_t>(end - clock->Now()) > 0);
     return;
   }
+  if (SpinningWaits()) {
+    const uint32_t start = GetTickCount();
+    do ProcessMessages();
+    while (!Terminated() && GetTickCount() - start < ms);
+    return;
+  }
   QEventLoop loop;
   QTimer timer;
   timer.setTimerType(Qt::PreciseTimer);

@@ -8,6 +8,18 @@
 namespace platform {
 
 namespace {
+bool g_spinning = false;
+}  // namespace
+
+void SetSpinningWaits(bool on) {
+  g_spinning = on;
+}
+
+bool SpinningWaits() {
+  return g_spinning;
+}
+
+namespace {
 VirtualClock* g_virtual = nullptr;
 
 // Signed distance from `now` to `due` on the wrapping 32-bit counter.

@@ -12,6 +12,13 @@ uint32_t GetTickCount();
 // Suspends the thread (or, under a virtual clock, moves time on without dispatching anything).
 void Sleep(uint32_t milliseconds);
 
+// The waits as a literal reading of the algorithm has them: the exchange's collection asking
+// the port for its count, and the message-pumping wait dispatching, in a tight loop instead of
+// blocking. Off in the program; only the benchmark's baseline turns it on, to show what
+// blocking saves.
+void SetSpinningWaits(bool on);
+bool SpinningWaits();
+
 // A clock that only moves when told to. While one is installed, GetTickCount and Sleep use
 // it, and toolkit timers are scheduled on it instead of the system's.
 class VirtualClock {

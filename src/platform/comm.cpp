@@ -1,5 +1,6 @@
 #include "platform/comm.h"
 
+#include "platform/clock.h"
 #include "platform/qt_comm.h"
 
 namespace platform {
@@ -72,6 +73,7 @@ bool ReadFile(THandle h, char* buffer, uint32_t count, uint32_t* read) {
 }
 
 bool WaitCommData(THandle h, uint32_t ms) {
+  if (SpinningWaits()) return ActiveComm().Waiting(h) > 0;
   return ActiveComm().WaitForData(h, ms);
 }
 

@@ -112,7 +112,8 @@ QFont MakeFont(const TFontSpec& spec) {
       }
     }
   }
-  chosen.setStyleStrategy(QFont::PreferDefault);
+  // Latin text only: the shaping step costs layout time and changes nothing here.
+  chosen.setStyleStrategy(QFont::PreferNoShaping);
   made[key] = chosen;
   return chosen;
 }

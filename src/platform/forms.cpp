@@ -82,12 +82,17 @@ TLabel::TLabel(QWidget* parent) : TControl(parent) {
 }
 
 void TLabel::SetCaption(const std::string& text) {
+  // The same text again changes nothing: no new layout, no repaint (most of a poll's updates).
+  if (captioned_ && text == caption_) return;
+  captioned_ = true;
   caption_ = text;
   setText(Display(text));
   resize(sizeHint());
 }
 
 void TLabel::SetColor(TColor color) {
+  if (filled_ && color == color_) return;
+  filled_ = true;
   color_ = color;
   FillWith(this, color);
 }
@@ -103,11 +108,15 @@ TPanel::TPanel(QWidget* parent) : TControl(parent) {
 }
 
 void TPanel::SetCaption(const std::string& text) {
+  if (captioned_ && text == caption_) return;
+  captioned_ = true;
   caption_ = text;
   setText(Display(text));
 }
 
 void TPanel::SetColor(TColor color) {
+  if (filled_ && color == color_) return;
+  filled_ = true;
   color_ = color;
   FillWith(this, color);
 }
@@ -362,7 +371,20 @@ void TCanvas::Arc(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4
   double span = end - start;
   while (span <= 0) span += 360.0;
   UsePen();
-  for (const QPoint& p : ArcPixels(x1, y1, x2, y2, start, span)) painter_.drawPoint(p);
+  // A dial draws the same arc on every paint: its pixels are worked out once.
+  struct Key {
+    int x1, y1, x2, y2;
+    double start, span;
+    bool operator==(const Key&) const = default;
+  };
+  static Key last{};
+  static std::vector<QPoint> pixels;
+  const Key key{x1, y1, x2, y2, start, span};
+  if (pixels.empty() || !(key == last)) {
+    pixels = ArcPixels(x1, y1, x2, y2, start, span);
+    last = key;
+  }
+  painter_.drawPoints(pixels.data(), static_cast<int>(pixels.size()));
 }
 
 void TCanvas::TextOut(int x, int y, const std::string& text) {
@@ -388,7 +410,10 @@ void TCanvas::LineTo(int x, int y) {
 
 // --- TPaintBox
 
-TPaintBox::TPaintBox(QWidget* parent) : TControl(parent) {}
+TPaintBox::TPaintBox(QWidget* parent) : TControl(parent) {
+  // Its paint covers its whole rectangle: nothing beneath needs painting first.
+  setAttribute(Qt::WA_OpaquePaintEvent);
+}
 
 void TPaintBox::paintEvent(QPaintEvent* /*event*/) {
   QPainter painter(this);

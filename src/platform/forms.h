@@ -108,6 +108,7 @@ class TLabel : public TControl<QLabel> {
  private:
   std::string caption_;
   TColor color_ = clBtnFace;
+  bool captioned_ = false, filled_ = false;
 };
 
 enum TBevelCut { bvNone, bvLowered, bvRaised };
@@ -124,6 +125,7 @@ class TPanel : public TControl<QLabel> {
  private:
   std::string caption_;
   TColor color_ = clBtnFace;
+  bool captioned_ = false, filled_ = false;
 };
 
 class TButton : public TControl<QPushButton> {
