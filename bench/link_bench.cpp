@@ -41,7 +41,7 @@ int main(int argc, char** argv) {
   RuntimeFolder runtime;
   if (!runtime.Ok()) return 1;
   SystemComm().SetListSystemPorts(false);
-  const char* cmd = "build/release/link_bench";
+  const char* cmd = "bench/run link";
   std::printf("| figure | value | goal | command |\n|---|---|---|---|\n");
 
   // Detection: the encoder at 921600, the last rate tried, as the only port; from the tick of
