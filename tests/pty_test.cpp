@@ -351,7 +351,12 @@ TEST_F(PtyDiscoveryTest, ADeviceFloodingBytesNeitherFreezesTheWindowNorFillsMemo
   host.SetFlood(true);
   EXPECT_LT(LongestStep(3000).count(), 1000);
   EXPECT_TRUE(form->cbBeriEnkoder->Checked());
+#ifndef TOVRA2_SANITIZED
+  // The sanitizers hold freed memory back on purpose: memory is judged without them.
   EXPECT_LT(proc::ResidentKb() - residentBefore, 30 * 1024);
+#else
+  (void)residentBefore;
+#endif
   form.reset();
 }
 
