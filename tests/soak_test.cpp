@@ -231,6 +231,16 @@ TEST(SoakTest, FaultsAtRandomNeverCrashLeakOrKeepTheToolAway) {
   };
   std::map<std::string, Tally> tally;
   int faults = 0;
+  // The encoder changed by `make` for `ms`, then its configuration put back as it was.
+  auto faultFor = [&](uint32_t ms, const std::function<void(sim::EncoderConfig&)>& make) {
+    sim::EncoderConfig before;
+    host.Configure([&](sim::EncoderConfig& c) {
+      before = c;
+      make(c);
+    });
+    soak.Hold(ms);
+    host.Configure([&](sim::EncoderConfig& c) { c = before; });
+  };
   while (host.Elapsed() < end && soak.Alive()) {
     soak.Hold(between(300, 2000));  // polling undisturbed for a while
     std::string kind;
@@ -245,49 +255,33 @@ TEST(SoakTest, FaultsAtRandomNeverCrashLeakOrKeepTheToolAway) {
       }
       case 1:
         kind = "dropped replies";
-        host.Configure([](sim::EncoderConfig& c) { c.silent = true; });
-        soak.Hold(between(300, 1500));
-        host.Configure([](sim::EncoderConfig& c) { c.silent = false; });
+        faultFor(between(300, 1500), [](sim::EncoderConfig& c) { c.silent = true; });
         break;
       case 2: {
         kind = "short replies";
         const int by = static_cast<int>(between(1, 3));
-        host.Configure([by](sim::EncoderConfig& c) { c.shortBy = by; });
-        soak.Hold(between(300, 1500));
-        host.Configure([](sim::EncoderConfig& c) { c.shortBy = 0; });
+        faultFor(between(300, 1500), [by](sim::EncoderConfig& c) { c.shortBy = by; });
         break;
       }
       case 3: {
         kind = "long replies";
         const int extra = static_cast<int>(between(1, 40));
-        host.Configure([extra](sim::EncoderConfig& c) { c.extraBytes = extra; });
-        soak.Hold(between(500, 3000));
-        host.Configure([](sim::EncoderConfig& c) { c.extraBytes = 0; });
+        faultFor(between(500, 3000), [extra](sim::EncoderConfig& c) { c.extraBytes = extra; });
         break;
       }
       case 4:
         kind = "garbled replies";
-        host.Configure([](sim::EncoderConfig& c) { c.noise = true; });
-        soak.Hold(between(300, 1500));
-        host.Configure([](sim::EncoderConfig& c) { c.noise = false; });
+        faultFor(between(300, 1500), [](sim::EncoderConfig& c) { c.noise = true; });
         break;
       case 5:
         // Lost first, so that the searches meet the wrong header.
         kind = "wrong header";
-        host.Configure([](sim::EncoderConfig& c) { c.silent = true; });
-        soak.Hold(300);
-        host.Configure([](sim::EncoderConfig& c) {
-          c.silent = false;
-          c.wrongHeader = true;
-        });
-        soak.Hold(between(1000, 4000));
-        host.Configure([](sim::EncoderConfig& c) { c.wrongHeader = false; });
+        faultFor(300, [](sim::EncoderConfig& c) { c.silent = true; });
+        faultFor(between(1000, 4000), [](sim::EncoderConfig& c) { c.wrongHeader = true; });
         break;
       case 6:
         kind = "position error";
-        host.Configure([](sim::EncoderConfig& c) { c.positionError = true; });
-        soak.Hold(between(500, 3000));
-        host.Configure([](sim::EncoderConfig& c) { c.positionError = false; });
+        faultFor(between(500, 3000), [](sim::EncoderConfig& c) { c.positionError = true; });
         break;
       default:
         kind = "unplug and replug";

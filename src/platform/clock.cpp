@@ -9,6 +9,12 @@ namespace platform {
 
 namespace {
 bool g_spinning = false;
+VirtualClock* g_virtual = nullptr;
+
+// Signed distance from `now` to `due` on the wrapping 32-bit counter.
+int64_t Until(uint32_t now, uint32_t due) {
+  return static_cast<int32_t>(due - now);
+}
 }  // namespace
 
 void SetSpinningWaits(bool on) {
@@ -18,15 +24,6 @@ void SetSpinningWaits(bool on) {
 bool SpinningWaits() {
   return g_spinning;
 }
-
-namespace {
-VirtualClock* g_virtual = nullptr;
-
-// Signed distance from `now` to `due` on the wrapping 32-bit counter.
-int64_t Until(uint32_t now, uint32_t due) {
-  return static_cast<int32_t>(due - now);
-}
-}  // namespace
 
 uint32_t GetTickCount() {
   if (g_virtual) return g_virtual->Now();
